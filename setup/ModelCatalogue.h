@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "HeapBuffer.h"
+#include "ModelEntry.h"
+#include "SetupPlatform.h"
+
+// "エラー発生" (an error occurred) in code page 932: what the INF reader
+// answers for an absent section, and the caption of the error message.
+inline constexpr char ProfileDefault[] = "\x83\x47\x83\x89\x81\x5b\x94\xad\x90\xb6";
+
+// "Zentu KTLドライバが展開されたフォルダで実行してください。" in code page
+// 932: shown when the folder holds no usable driver package.
+inline constexpr char CatalogueErrorText[] =
+    "Zentu KTL"
+    "\x83\x68\x83\x89\x83\x43\x83\x6f\x82\xaa\x93\x57\x8a\x4a\x82\xb3\x82\xea"
+    "\x82\xbd\x83\x74\x83\x48\x83\x8b\x83\x5f\x82\xc5\x8e\xc0\x8d\x73\x82\xb5"
+    "\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
+
+// The two INF sections with the models for each Windows version.
+inline constexpr char Win2kSection[] = "Zentu";
+inline constexpr char WinXPSection[] = "Zentu.NTx86.5.1";
+
+// Key lists are read in buffers of at least this size and never larger than
+// the cap; a section that does not fit the cap is refused.
+constexpr size_t KeyListMinimumSize = 4096;
+constexpr size_t KeyListMaximumSize = 32u * 1024 * 1024;
+
+// Fills DriverFolder with the working directory and a backslash and, when
+// the folder holds a "*.INF" match and both paths fit, InfPath; `infSize`
+// receives the match's size. False when there is no match or a path does
+// not fit.
+bool LocateDriverInf(SetupPlatform& platform, uint64_t& infSize);
+
+// Reads the key names of `section` in InfPath into `keys`; `length` receives
+// the count of bytes in the list without its closing NUL. False when the
+// section is absent (the answer is ProfileDefault), when the list is larger
+// than KeyListMaximumSize or when memory is short.
+bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize,
+                      HeapBuffer& keys, size_t& length);
+
+// Adds `tag` + key to `list` for each key of the list, in order, up to the
+// first empty key or `length`; stops after the first key added while Shift
+// is held. False when memory is short.
+bool AddModelEntries(ModelList& list, SetupPlatform& platform, const char* tag,
+                     const char* keys, size_t length);
+
+// Fills `list` from the INF in the working directory and selects its first
+// entry. False, leaving what was added, when the folder holds no usable INF:
+// the caller then shows CatalogueErrorText with the caption ProfileDefault.
+bool BuildModelList(ModelList& list, SetupPlatform& platform);
