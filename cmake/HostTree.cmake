@@ -1,0 +1,13 @@
+# The portable driver-setup logic on the build machine, with native tests.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(tolvexan_setup STATIC ${SETUP_PORTABLE_SOURCES})
+target_include_directories(tolvexan_setup PUBLIC setup)
+
+add_executable(setup_host_tests
+    tests/host/ModelCatalogueTest.cpp
+    tests/host/InstallLauncherTest.cpp
+)
+target_link_libraries(setup_host_tests PRIVATE tolvexan_setup GTest::gtest GTest::gtest_main)
+gtest_discover_tests(setup_host_tests)

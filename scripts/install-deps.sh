@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs what building and testing tolvexan needs on Debian 12, when it is
+# missing: the MinGW-w64 cross compilers (32-bit for the program, 64-bit for
+# the tests under Wine), 64-bit Wine, Xvfb, a Japanese locale and fonts,
+# GoogleTest, and the Python module that reads PE files.
+set -eu
+
+packages="cmake make g++ g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
+  wine wine64 xvfb xauth locales fonts-ipafont-gothic googletest libgtest-dev
+  python3 python3-pefile imagemagick"
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $package"
+done
+
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    as_root apt-get update -q
+    # shellcheck disable=SC2086
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+fi
+
+# Wine takes its ANSI code page from the locale: Japanese needs ja_JP.UTF-8.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    as_root sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+    as_root locale-gen
+fi

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs a Windows program under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
+# The prefix is private to a build tree: 64-bit Wine (this machine's kernel
+# runs no 32-bit code), Japanese (code page 932), with the Japanese dialog
+# fonts mapped to installed ones. Without a display it starts its own Xvfb.
+set -eu
+wine=/usr/lib/wine/wine64
+prefix=$1
+shift
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$prefix" "$@"
+fi
+
+if [ ! -f "$prefix/.tolvexan-ready" ]; then
+    mkdir -p "$(dirname "$prefix")"
+    (
+        flock 9
+        if [ ! -f "$prefix/.tolvexan-ready" ]; then
+            "$wine" wineboot -i >/dev/null 2>&1
+            fonts='HKCU\Software\Wine\Fonts\Replacements'
+            "$wine" reg add "$fonts" /v "ＭＳ ゴシック" /d IPAGothic /f >/dev/null 2>&1
+            "$wine" reg add "$fonts" /v "ＭＳ Ｐゴシック" /d IPAPGothic /f >/dev/null 2>&1
+            /usr/lib/wine/wineserver64 -w
+            touch "$prefix/.tolvexan-ready"
+        fi
+    ) 9>"$prefix.lock"
+fi
+
+# Keep one server for the prefix between the many short test programs.
+/usr/lib/wine/wineserver64 -p60 2>/dev/null || true
+
+exec "$wine" "$@"
