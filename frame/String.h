@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+// A text loaded from the executable's string table, in the system code page.
+class CString {
+public:
+    CString() = default;
+    ~CString() { delete[] m_text; }
+    CString(const CString&) = delete;
+    CString& operator=(const CString&) = delete;
+
+    // Loads string `id`; a missing string leaves the text empty.
+    BOOL LoadString(UINT id);
+
+    bool IsEmpty() const { return m_text == nullptr || m_text[0] == '\0'; }
+    const char* GetString() const { return m_text ? m_text : ""; }
+
+private:
+    char* m_text = nullptr;
+};

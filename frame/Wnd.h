@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+// A window handle with the few operations the tool needs, each a thin call
+// into the system.
+class CWnd {
+public:
+    HWND m_hWnd = nullptr;
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    int MessageBox(const char* text, const char* caption, UINT type) const
+    {
+        return ::MessageBoxA(m_hWnd, text, caption, type);
+    }
+};

@@ -1,0 +1,55 @@
+#include "SetupDlg.h"
+
+#include "resource.h"
+
+const MessageEntry CSetupDlg::kMessageEntries[] = {
+    OnMessage<&CSetupDlg::OnPaint>(WM_PAINT),
+    OnMessage<&CSetupDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+};
+const MessageMap CSetupDlg::kMessageMap = MakeMessageMap(kMessageEntries);
+
+CSetupDlg::CSetupDlg(CWnd* parent)
+    : CDialog(IDD_SETUP, parent),
+      // The icon is shared by the system and lives as long as the process.
+      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)))
+{
+}
+
+const MessageMap& CSetupDlg::GetMessageMap() const { return kMessageMap; }
+
+void CSetupDlg::DoDataExchange(CDataExchange* exchange)
+{
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_MODEL_LIST, m_modelList);
+}
+
+BOOL CSetupDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    return TRUE;
+}
+
+// A minimised dialog shows its icon in the middle of the window; otherwise the
+// system paints it.
+bool CSetupDlg::OnPaint()
+{
+    if (!IsIconic())
+        return false;
+
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+    return true;
+}
+
+HCURSOR CSetupDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

@@ -1,0 +1,78 @@
+// The shipped tolvexan.exe, started as a user starts it.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace {
+
+const char kSetupCaption[] = "ZentuPrinter Voskari for Win2k/XP";
+
+// A started tolvexan.exe; ended by force at the end of a test that left it
+// running.
+class Program {
+public:
+    Program(const std::string& folder, const std::string& arguments = "")
+    {
+        const std::string exe = WindowsPathOf(TestSetting("TOLVEXAN_EXE"));
+        std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        m_started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &startup, &m_process);
+    }
+    ~Program()
+    {
+        if (!m_started)
+            return;
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_process.hProcess, 99);
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+
+    bool Started() const { return m_started; }
+    // The first visible dialog of the process with `caption`, waiting for it.
+    HWND Dialog(const std::string& caption, DWORD timeoutMs = 15000) const
+    {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                for (HWND window : VisibleDialogsOf(m_process.dwProcessId))
+                    if (WindowText(window) == caption)
+                        return (found = window) != nullptr;
+                return false;
+            },
+            timeoutMs);
+        return found;
+    }
+    bool WaitForExit(DWORD timeoutMs = 10000) const
+    {
+        return WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    BOOL m_started = FALSE;
+    PROCESS_INFORMATION m_process{};
+};
+
+std::string ExamplesFolder() { return WindowsPathOf(TestSetting("TOLVEXAN_EXAMPLES")); }
+
+class ProgramArgumentsTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(ProgramArgumentsTest, OpensItsDialogAndEndsWhenItIsClosed)
+{
+    ASSERT_FALSE(TestSetting("TOLVEXAN_EXE").empty()) << "TOLVEXAN_EXE is not set";
+    Program program(ExamplesFolder(), GetParam());
+    ASSERT_TRUE(program.Started()) << "could not start " << TestSetting("TOLVEXAN_EXE");
+
+    HWND dialog = program.Dialog(kSetupCaption);
+    ASSERT_NE(dialog, nullptr) << "no dialog \"" << kSetupCaption << "\" appeared";
+
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit()) << "the program did not end after its dialog was closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramArgumentsTest,
+                         testing::Values("", "/? -x --install \"C:\\no such.inf\" lpt2:"));
+
+}  // namespace
