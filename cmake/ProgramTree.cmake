@@ -14,3 +14,5 @@ find_program(DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED
 add_test(NAME executable_gate
          COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_executable.py
                  $<TARGET_FILE:tolvexan> ${CMAKE_SOURCE_DIR}/tests/exe/win2000-imports.txt)
+add_test(NAME resources
+         COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_resources.py $<TARGET_FILE:tolvexan>)

@@ -48,5 +48,8 @@ endfunction()
 add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp ${TOLVEXAN_RESOURCES})
 target_link_libraries(dialog_tests PRIVATE tolvexan_ui)
 
+add_wine_test(catalogue_tests tests/wine/CatalogueTest.cpp)
+target_link_libraries(catalogue_tests PRIVATE tolvexan_ui)
+
 add_wine_test(program_tests tests/wine/ProgramTest.cpp)
 add_dependencies(program_tests tolvexan)

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 // A text loaded from the executable's string table, in the system code page.
+// Held in malloc'd memory: operator new would bring the C++ exception runtime
+// into the executable.
 class CString {
 public:
     CString() = default;
-    ~CString() { delete[] m_text; }
+    ~CString();
     CString(const CString&) = delete;
     CString& operator=(const CString&) = delete;
 

@@ -1,5 +1,8 @@
 #include "SetupDlg.h"
 
+#include "ModelCatalogue.h"
+#include "ModelListBox.h"
+#include "Win32Platform.h"
 #include "resource.h"
 
 const MessageEntry CSetupDlg::kMessageEntries[] = {
@@ -29,6 +32,14 @@ BOOL CSetupDlg::OnInitDialog()
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    ModelListBox models(m_modelList);
+    Win32SetupPlatform platform(m_hWnd);
+    if (!BuildModelList(models, platform)) {
+        // Nothing to install here: say so, then end before the dialog shows.
+        MessageBox(CatalogueErrorText, ProfileDefault, MB_OK);
+        EndDialog(0);
+    }
     return TRUE;
 }
 
