@@ -37,12 +37,14 @@ target_link_libraries(wine_test_support PUBLIC GTest::gtest)
 function(add_wine_test name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest_main)
-    # Windows find the tests' windows by caption: one test at a time.
+    # The tests find windows by caption: one test at a time. The install tests
+    # read what the system's printer set-up received from its traces, which
+    # Wine writes to standard error: to a log file here.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES RUN_SERIAL TRUE TIMEOUT 120
-                   ENVIRONMENT "TOLVEXAN_EXE=${TOLVEXAN_EXE};TOLVEXAN_EXAMPLES=${CMAKE_SOURCE_DIR}/examples")
+                   ENVIRONMENT "TOLVEXAN_EXE=${TOLVEXAN_EXE};TOLVEXAN_EXAMPLES=${CMAKE_SOURCE_DIR}/examples;TOLVEXAN_PLANTED=${CMAKE_BINARY_DIR}/planted_rundll32.exe;WINEDEBUG=-all,trace+printui;TOLVEXAN_WINE_LOG=${CMAKE_BINARY_DIR}/${name}-wine.log")
 endfunction()
 
 add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp ${TOLVEXAN_RESOURCES})
@@ -51,5 +53,8 @@ target_link_libraries(dialog_tests PRIVATE tolvexan_ui)
 add_wine_test(catalogue_tests tests/wine/CatalogueTest.cpp)
 target_link_libraries(catalogue_tests PRIVATE tolvexan_ui)
 
-add_wine_test(program_tests tests/wine/ProgramTest.cpp)
-add_dependencies(program_tests tolvexan)
+add_wine_test(program_tests tests/wine/ProgramTest.cpp tests/wine/InstallTest.cpp)
+add_dependencies(program_tests tolvexan planted_rundll32)
+
+# Stands in for a rundll32.exe that somebody left in a driver folder.
+add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)

@@ -34,4 +34,8 @@ fi
 # Keep one server for the prefix between the many short test programs.
 /usr/lib/wine/wineserver64 -p60 2>/dev/null || true
 
+# Wine's traces go to standard error; a test that reads them names a file.
+if [ -n "${TOLVEXAN_WINE_LOG:-}" ]; then
+    exec "$wine" "$@" 2>>"$TOLVEXAN_WINE_LOG"
+fi
 exec "$wine" "$@"

@@ -1,5 +1,6 @@
 #include "SetupDlg.h"
 
+#include "InstallLauncher.h"
 #include "ModelCatalogue.h"
 #include "ModelListBox.h"
 #include "Win32Platform.h"
@@ -8,6 +9,7 @@
 const MessageEntry CSetupDlg::kMessageEntries[] = {
     OnMessage<&CSetupDlg::OnPaint>(WM_PAINT),
     OnMessage<&CSetupDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+    OnCommand<&CSetupDlg::OnInstall>(BN_CLICKED, IDC_INSTALL, IDC_INSTALL),
 };
 const MessageMap CSetupDlg::kMessageMap = MakeMessageMap(kMessageEntries);
 
@@ -64,3 +66,12 @@ bool CSetupDlg::OnPaint()
 }
 
 HCURSOR CSetupDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+// Starts the system's printer set-up for the selected model; the dialog stays
+// open for further installations.
+void CSetupDlg::OnInstall()
+{
+    ModelListBox models(m_modelList);
+    Win32SetupPlatform platform(m_hWnd);
+    InstallSelectedModel(models, platform, InfPath);
+}

@@ -16,6 +16,7 @@ protected:
 
     bool OnPaint();
     HCURSOR OnQueryDragIcon();
+    void OnInstall();
 
     CListBox m_modelList;
     HICON m_hIcon;
