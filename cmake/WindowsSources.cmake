@@ -10,6 +10,7 @@ add_library(tolvexan_ui STATIC
     frame/String.cpp
     frame/WinApp.cpp
     shell/SetupDlg.cpp
+    shell/VersionDlg.cpp
 )
 target_include_directories(tolvexan_ui PUBLIC setup frame shell res)
 

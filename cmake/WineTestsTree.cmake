@@ -47,8 +47,11 @@ function(add_wine_test name)
                    ENVIRONMENT "TOLVEXAN_EXE=${TOLVEXAN_EXE};TOLVEXAN_EXAMPLES=${CMAKE_SOURCE_DIR}/examples;TOLVEXAN_PLANTED=${CMAKE_BINARY_DIR}/planted_rundll32.exe;WINEDEBUG=-all,trace+printui;TOLVEXAN_WINE_LOG=${CMAKE_BINARY_DIR}/${name}-wine.log")
 endfunction()
 
-add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp ${TOLVEXAN_RESOURCES})
+add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp tests/wine/VersionBoxTest.cpp ${TOLVEXAN_RESOURCES})
 target_link_libraries(dialog_tests PRIVATE tolvexan_ui)
+
+add_wine_test(no_menu_text_tests tests/wine/NoMenuTextTest.cpp tests/wine/WithoutStrings.rc)
+target_link_libraries(no_menu_text_tests PRIVATE tolvexan_ui)
 
 add_wine_test(catalogue_tests tests/wine/CatalogueTest.cpp)
 target_link_libraries(catalogue_tests PRIVATE tolvexan_ui)

@@ -3,10 +3,13 @@
 #include "InstallLauncher.h"
 #include "ModelCatalogue.h"
 #include "ModelListBox.h"
+#include "String.h"
+#include "VersionDlg.h"
 #include "Win32Platform.h"
 #include "resource.h"
 
 const MessageEntry CSetupDlg::kMessageEntries[] = {
+    OnMessage<&CSetupDlg::OnSysCommand>(WM_SYSCOMMAND),
     OnMessage<&CSetupDlg::OnPaint>(WM_PAINT),
     OnMessage<&CSetupDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
     OnCommand<&CSetupDlg::OnInstall>(BN_CLICKED, IDC_INSTALL, IDC_INSTALL),
@@ -32,6 +35,7 @@ BOOL CSetupDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
+    AddVersionMenuItem();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
@@ -43,6 +47,31 @@ BOOL CSetupDlg::OnInitDialog()
         EndDialog(0);
     }
     return TRUE;
+}
+
+// Ends the system menu with a separator and the item that opens the version
+// box; without its text in the string table the menu stays as it is.
+void CSetupDlg::AddVersionMenuItem()
+{
+    const CMenu systemMenu = CMenu::SystemMenuOf(m_hWnd);
+    if (!systemMenu.IsValid())
+        return;
+    CString text;
+    text.LoadString(IDS_VERSION_MENU);
+    if (text.IsEmpty())
+        return;
+    systemMenu.AppendMenu(MF_SEPARATOR);
+    systemMenu.AppendMenu(MF_STRING, IDM_VERSION, text.GetString());
+}
+
+// The system keeps the low four bits of a system command for itself.
+bool CSetupDlg::OnSysCommand(UINT id, LPARAM)
+{
+    if ((id & 0xFFF0) != IDM_VERSION)
+        return false;
+    CVersionDlg versionBox;
+    versionBox.DoModal();
+    return true;
 }
 
 // A minimised dialog shows its icon in the middle of the window; otherwise the

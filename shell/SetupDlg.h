@@ -14,6 +14,9 @@ protected:
     const MessageMap& GetMessageMap() const override;
     // OK and Cancel keep the dialog base's behaviour: both end the dialog.
 
+    void AddVersionMenuItem();
+
+    bool OnSysCommand(UINT id, LPARAM lParam);
     bool OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnInstall();

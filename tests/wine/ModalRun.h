@@ -17,7 +17,7 @@ public:
     {
         if (WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT) {
             // A test that failed half-way leaves the dialog open: close it.
-            if (HWND window = Window(0))
+            if (HWND window = FindWindowOfDialog())
                 PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             WaitForSingleObject(m_thread, 10000);
         }
@@ -26,12 +26,13 @@ public:
     ModalRun(const ModalRun&) = delete;
     ModalRun& operator=(const ModalRun&) = delete;
 
-    // The visible dialog of the thread (the first one found), waiting for it.
+    // The dialog's window once it is visible, waiting for it; null when it
+    // does not show (a message box of the thread is not it).
     HWND Window(DWORD timeoutMs = 10000) const
     {
         HWND found = nullptr;
-        WaitFor([&] { return (found = VisibleDialogOfThread(m_threadId)) != nullptr; }, timeoutMs);
-        return found;
+        WaitFor([&] { return (found = FindWindowOfDialog()) != nullptr && IsWindowVisible(found); }, timeoutMs);
+        return found && IsWindowVisible(found) ? found : nullptr;
     }
 
     // Waits until DoModal returned; false when it did not within the time.
@@ -43,11 +44,32 @@ public:
     DWORD ThreadId() const { return m_threadId; }
 
 private:
+    struct Search {
+        const CDialog* dialog;
+        HWND found;
+    };
+
     static DWORD WINAPI Run(void* self)
     {
         auto* run = static_cast<ModalRun*>(self);
         run->m_result = run->m_dialog.DoModal();
         return 0;
+    }
+
+    // The dialog base keeps its object in DWLP_USER of its window.
+    static BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam)
+    {
+        auto& search = *reinterpret_cast<Search*>(lParam);
+        if (GetWindowLongPtrA(window, DWLP_USER) != reinterpret_cast<LONG_PTR>(search.dialog))
+            return TRUE;
+        search.found = window;
+        return FALSE;
+    }
+    HWND FindWindowOfDialog() const
+    {
+        Search search{&m_dialog, nullptr};
+        EnumThreadWindows(m_threadId, MatchDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found;
     }
 
     CDialog& m_dialog;

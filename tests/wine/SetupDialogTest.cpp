@@ -9,8 +9,11 @@ namespace {
 
 HICON AppIcon() { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)); }
 
+// The dialog opens in a folder with a small driver INF.
 class SetupDialogTest : public testing::Test {
 protected:
+    void SetUp() override { m_folder.WriteFile("x.inf", "[Zentu]\r\nA=a\r\n[Zentu.NTx86.5.1]\r\nB=b\r\n"); }
+
     TempFolder m_folder;
     CurrentDirectory m_inFolder{m_folder.Path()};
 };

@@ -141,14 +141,6 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-BOOL CALLBACK FindFirstDialog(HWND window, LPARAM lParam)
-{
-    if (!IsVisibleDialog(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = window;
-    return FALSE;
-}
-
 }  // namespace
 
 std::vector<HWND> VisibleDialogsOf(DWORD processId)
@@ -156,13 +148,6 @@ std::vector<HWND> VisibleDialogsOf(DWORD processId)
     DialogSearch search{processId, {}};
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-HWND VisibleDialogOfThread(DWORD threadId)
-{
-    HWND found = nullptr;
-    EnumThreadWindows(threadId, FindFirstDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 std::vector<std::string> ListEntries(HWND list)

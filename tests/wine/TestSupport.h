@@ -50,8 +50,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // Windows of class "#32770" (dialogs) that are visible, of one process.
 std::vector<HWND> VisibleDialogsOf(DWORD processId);
-// The first visible dialog of a thread, or null.
-HWND VisibleDialogOfThread(DWORD threadId);
 
 // The entries of a list box, read with the wide messages (which also work
 // across processes under Wine) and returned in code page 932.
