@@ -42,7 +42,7 @@ function(add_wine_test name)
     # Wine writes to standard error: to a log file here.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
+        DISCOVERY_TIMEOUT 300
         PROPERTIES RUN_SERIAL TRUE TIMEOUT 120
                    ENVIRONMENT "TOLVEXAN_EXE=${TOLVEXAN_EXE};TOLVEXAN_EXAMPLES=${CMAKE_SOURCE_DIR}/examples;TOLVEXAN_PLANTED=${CMAKE_BINARY_DIR}/planted_rundll32.exe;WINEDEBUG=-all,trace+printui;TOLVEXAN_WINE_LOG=${CMAKE_BINARY_DIR}/${name}-wine.log")
 endfunction()

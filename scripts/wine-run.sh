@@ -31,8 +31,9 @@ if [ ! -f "$prefix/.tolvexan-ready" ]; then
     ) 9>"$prefix.lock"
 fi
 
-# Keep one server for the prefix between the many short test programs.
-/usr/lib/wine/wineserver64 -p60 2>/dev/null || true
+# Keep one server for the prefix between the many short test programs. It
+# must not hold our output open: whoever reads it would wait for the server.
+/usr/lib/wine/wineserver64 -p60 </dev/null >/dev/null 2>&1 || true
 
 # Wine's traces go to standard error; a test that reads them names a file.
 if [ -n "${TOLVEXAN_WINE_LOG:-}" ]; then
