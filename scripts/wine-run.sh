@@ -35,8 +35,18 @@ fi
 # must not hold our output open: whoever reads it would wait for the server.
 /usr/lib/wine/wineserver64 -p60 </dev/null >/dev/null 2>&1 || true
 
-# Wine's traces go to standard error; a test that reads them names a file.
-if [ -n "${TOLVEXAN_WINE_LOG:-}" ]; then
-    exec "$wine" "$@" 2>>"$TOLVEXAN_WINE_LOG"
+# Wine starts long-lived helpers (services, the desktop process) that inherit
+# our output. Whoever reads that output, CTest for one, would wait for them to
+# end as well: pass the program's output on through files instead. Wine's
+# traces go to standard error; a test that reads them names a file for it.
+output=$(mktemp)
+errors=${TOLVEXAN_WINE_LOG:-$(mktemp)}
+status=0
+"$wine" "$@" >"$output" 2>>"$errors" || status=$?
+cat "$output"
+rm -f "$output"
+if [ -z "${TOLVEXAN_WINE_LOG:-}" ]; then
+    cat "$errors" >&2
+    rm -f "$errors"
 fi
-exec "$wine" "$@"
+exit $status
