@@ -16,11 +16,6 @@ include(GoogleTest)
 
 # Every program runs under Wine in this tree's own prefix, on a display.
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-# (A launcher of one word: test discovery takes no emulator arguments.)
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT
-     "#!/bin/sh\nexec '${CMAKE_SOURCE_DIR}/scripts/wine-run.sh' '${WINE_PREFIX}' \"$@\"\n")
-file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
 add_executable(tolvexan WIN32 shell/SetupApp.cpp ${TOLVEXAN_RESOURCES})
 target_link_libraries(tolvexan PRIVATE tolvexan_ui)
@@ -30,6 +25,21 @@ set_target_properties(tolvexan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINAR
 set(TOLVEXAN_EXE ${CMAKE_BINARY_DIR}/program/tolvexan.exe
     CACHE FILEPATH "The tool that the end-to-end tests start")
 
+# The launcher, one word (test discovery takes no emulator arguments), also
+# tells the tests where things are. The install tests read what the system's
+# printer set-up received from its traces, which Wine writes to standard
+# error: to a log file here.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
+export TOLVEXAN_EXE='${TOLVEXAN_EXE}'
+export TOLVEXAN_EXAMPLES='${CMAKE_SOURCE_DIR}/examples'
+export TOLVEXAN_PLANTED='${CMAKE_BINARY_DIR}/planted_rundll32.exe'
+export TOLVEXAN_WINE_LOG='${CMAKE_BINARY_DIR}/wine-traces.log'
+export WINEDEBUG='-all,trace+printui'
+exec '${CMAKE_SOURCE_DIR}/scripts/wine-run.sh' '${WINE_PREFIX}' "$@"
+]])
+file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
 add_library(wine_test_support STATIC tests/wine/TestSupport.cpp)
 target_include_directories(wine_test_support PUBLIC tests/wine)
 target_link_libraries(wine_test_support PUBLIC GTest::gtest)
@@ -37,14 +47,11 @@ target_link_libraries(wine_test_support PUBLIC GTest::gtest)
 function(add_wine_test name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest_main)
-    # The tests find windows by caption: one test at a time. The install tests
-    # read what the system's printer set-up received from its traces, which
-    # Wine writes to standard error: to a log file here.
+    # The tests find windows by caption: one test at a time.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 300
-        PROPERTIES RUN_SERIAL TRUE TIMEOUT 120
-                   ENVIRONMENT "TOLVEXAN_EXE=${TOLVEXAN_EXE};TOLVEXAN_EXAMPLES=${CMAKE_SOURCE_DIR}/examples;TOLVEXAN_PLANTED=${CMAKE_BINARY_DIR}/planted_rundll32.exe;WINEDEBUG=-all,trace+printui;TOLVEXAN_WINE_LOG=${CMAKE_BINARY_DIR}/${name}-wine.log")
+        PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
 endfunction()
 
 add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp tests/wine/VersionBoxTest.cpp ${TOLVEXAN_RESOURCES})
@@ -61,3 +68,4 @@ add_dependencies(program_tests tolvexan planted_rundll32)
 
 # Stands in for a rundll32.exe that somebody left in a driver folder.
 add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
+
