@@ -69,3 +69,12 @@ add_dependencies(program_tests tolvexan planted_rundll32)
 # Stands in for a rundll32.exe that somebody left in a driver folder.
 add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
 
+# Start-up measurements (bench/run.sh): programs only, never run as tests.
+# The baseline shows the setup dialog filled from memory; the driver starts
+# the tool and the baseline and times them; the breakdown times the
+# catalogue's calls on the real platform.
+add_executable(bench_baseline WIN32 bench/BaselineDialog.cpp ${TOLVEXAN_RESOURCES})
+target_include_directories(bench_baseline PRIVATE res)
+add_executable(bench_breakdown bench/CatalogueBreakdown.cpp ${TOLVEXAN_RESOURCES})
+target_link_libraries(bench_breakdown PRIVATE tolvexan_ui)
+add_executable(bench_startup bench/StartupDriver.cpp)
