@@ -6,7 +6,9 @@
 // the same models (as a driver that supports both Windows versions does),
 // with quoted names as driver makers write them, Japanese ones included.
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,11 @@ inline std::vector<std::string> ModelKeys(size_t perSection)
 {
     static const char* const series[] = {"KTL-", "KTL-C", "Voskari LP-", "Voskari PX-"};
     static const char* const kinds[] = {
-        "", " PS", " PCL6",
-        " \x83\x4a\x83\x89\x81\x5b",  // "カラー"
-        " \x95\xa1\x8d\x87\x8b\x40",  // "複合機"
+        "",
+        " PS",
+        " PCL6",
+        " \x83\x4a\x83\x89\x81\x5b", // "カラー"
+        " \x95\xa1\x8d\x87\x8b\x40", // "複合機"
     };
     std::vector<std::string> keys;
     keys.reserve(perSection);
@@ -41,8 +45,8 @@ inline std::vector<std::string> ListEntries(const std::vector<std::string>& keys
     std::vector<std::string> entries;
     entries.reserve(2 * keys.size());
     for (const char* tag : {"Win2k:", "WinXP:"})
-        for (const std::string& key : keys)
-            entries.push_back(tag + key);
+        std::transform(keys.begin(), keys.end(), std::back_inserter(entries),
+                       [tag](const std::string& key) { return tag + key; });
     return entries;
 }
 
@@ -52,12 +56,11 @@ inline std::vector<std::string> ListEntries(const std::vector<std::string>& keys
 inline std::string InfText(const std::vector<std::string>& keys)
 {
     char line[160];
-    std::string text =
-        "; Zentu KTL printer drivers, generated for the start-up measurements\r\n"
-        "\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-        "ClassGuid={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%ZENTU%\r\n"
-        "DriverVer=04/01/2026,1.0.0.1\r\nCatalogFile=ZNTKTL.CAT\r\n"
-        "\r\n[Manufacturer]\r\n\"Zentu\"=Zentu,NTx86.5.1\r\n";
+    std::string text = "; Zentu KTL printer drivers, generated for the start-up measurements\r\n"
+                       "\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
+                       "ClassGuid={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%ZENTU%\r\n"
+                       "DriverVer=04/01/2026,1.0.0.1\r\nCatalogFile=ZNTKTL.CAT\r\n"
+                       "\r\n[Manufacturer]\r\n\"Zentu\"=Zentu,NTx86.5.1\r\n";
     for (const char* section : {"Zentu", "Zentu.NTx86.5.1"}) {
         text += "\r\n[";
         text += section;
@@ -74,12 +77,11 @@ inline std::string InfText(const std::vector<std::string>& keys)
                       i, i, i);
         text += line;
     }
-    text +=
-        "\r\n[ZENTU_DATA]\r\nDriverFile=ZNTKTLD.DLL\r\nConfigFile=ZNTKTLUI.DLL\r\nHelpFile=ZNTKTL.HLP\r\n"
-        "\r\n[ZENTU_COMMON]\r\nZNTKTLD.DLL\r\nZNTKTLUI.DLL\r\nZNTKTL.HLP\r\n"
-        "\r\n[DestinationDirs]\r\nDefaultDestDir=66000\r\n"
-        "\r\n[SourceDisksNames.x86]\r\n1=%DISK1%,,,\r\n"
-        "\r\n[SourceDisksFiles]\r\n";
+    text += "\r\n[ZENTU_DATA]\r\nDriverFile=ZNTKTLD.DLL\r\nConfigFile=ZNTKTLUI.DLL\r\nHelpFile=ZNTKTL.HLP\r\n"
+            "\r\n[ZENTU_COMMON]\r\nZNTKTLD.DLL\r\nZNTKTLUI.DLL\r\nZNTKTL.HLP\r\n"
+            "\r\n[DestinationDirs]\r\nDefaultDestDir=66000\r\n"
+            "\r\n[SourceDisksNames.x86]\r\n1=%DISK1%,,,\r\n"
+            "\r\n[SourceDisksFiles]\r\n";
     for (size_t i = 0; i < keys.size(); ++i) {
         std::snprintf(line, sizeof line, "ZK%05zu.ZPD=1\r\n", i);
         text += line;
@@ -88,4 +90,4 @@ inline std::string InfText(const std::vector<std::string>& keys)
     return text;
 }
 
-}  // namespace bench
+} // namespace bench

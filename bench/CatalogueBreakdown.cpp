@@ -22,8 +22,8 @@
 
 #include "ModelCatalogue.h"
 #include "ModelListBox.h"
-#include "WinBench.h"
 #include "Win32Platform.h"
+#include "WinBench.h"
 #include "resource.h"
 
 namespace {
@@ -152,7 +152,10 @@ TimerCost MeasureTimerCost()
 
 TimerCost g_timer;
 
-double NetMs(const Tally& tally) { return bench::Milliseconds(tally.ticks) - tally.calls * g_timer.insideMs; }
+double NetMs(const Tally& tally)
+{
+    return bench::Milliseconds(tally.ticks) - static_cast<double>(tally.calls) * g_timer.insideMs;
+}
 
 INT_PTR CALLBACK MeasureProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
@@ -187,7 +190,8 @@ INT_PTR CALLBACK MeasureProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
                         platform.shift.calls + list.select.calls + sample.others;
     const double timed = sample.directory + sample.search + sample.firstRead + sample.laterReads +
                          sample.insertion + sample.shift + sample.select;
-    sample.own = total - timed - sample.timedCalls * (g_timer.insideMs + g_timer.outsideMs);
+    sample.own =
+        total - timed - static_cast<double>(sample.timedCalls) * (g_timer.insideMs + g_timer.outsideMs);
     sample.total = total;
     return TRUE;
 }
@@ -217,12 +221,12 @@ void PumpMessages()
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<size_t> sizes;
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int runs = argc > 2 ? bench::ParseRuns(argv[2]) : 0;
     if (argc < 4 || runs < 1 || !bench::ParseSizes(argc, argv, 3, sizes)) {
         std::fprintf(stderr, "usage: bench_breakdown WORK-FOLDER RUNS MODELS...\n");
         return 2;
@@ -247,18 +251,18 @@ int main(int argc, char** argv)
             // Drop the system's cached copy of the INF.
             ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, inf.c_str());
             Sample sample;
-            HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), nullptr,
-                                               MeasureProc, reinterpret_cast<LPARAM>(&sample));
+            HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP),
+                                               nullptr, MeasureProc, reinterpret_cast<LPARAM>(&sample));
             if (dialog == nullptr) {
                 std::fprintf(stderr, "cannot create the setup dialog (error %lu)\n", ::GetLastError());
                 return 1;
             }
             ::DestroyWindow(dialog);
             PumpMessages();
-            if (!sample.built || sample.listCount != static_cast<int>(models) || sample.insertions != models ||
-                sample.reads != 2 || sample.others != 0) {
-                std::fprintf(stderr, "%zu models: built %d, %d in the list, %zu insertions, %zu reads\n", models,
-                             sample.built, sample.listCount, sample.insertions, sample.reads);
+            if (!sample.built || sample.listCount != static_cast<int>(models) ||
+                sample.insertions != models || sample.reads != 2 || sample.others != 0) {
+                std::fprintf(stderr, "%zu models: built %d, %d in the list, %zu insertions, %zu reads\n",
+                             models, sample.built, sample.listCount, sample.insertions, sample.reads);
                 return 1;
             }
             const double format = FormattingAloneMs(models);
@@ -274,7 +278,7 @@ int main(int argc, char** argv)
         std::sort(byTotal.begin(), byTotal.end(),
                   [](const Sample& a, const Sample& b) { return a.total < b.total; });
         const Sample& median = byTotal[byTotal.size() / 2];
-        const double perThousand = 1000.0 / models;
+        const double perThousand = 1000.0 / static_cast<double>(models);
         std::printf("\n%zu models (%zu per section), INF of %zu bytes; the run with the median time of %d "
                     "(all runs %.1f to %.1f ms)\n",
                     models, models / 2, bytes, runs, byTotal.front().total, byTotal.back().total);
@@ -296,12 +300,13 @@ int main(int argc, char** argv)
         };
         for (const Row& row : rows)
             std::printf("  %-46s %6zu %9.3f %12.3f %9.3f %5.1f%%\n", row.name, row.calls, row.ms,
-                        row.calls ? row.ms * 1000.0 / row.calls : 0.0, row.ms * perThousand,
-                        100.0 * row.ms / median.total);
+                        row.calls ? row.ms * 1000.0 / static_cast<double>(row.calls) : 0.0,
+                        row.ms * perThousand, 100.0 * row.ms / median.total);
         std::printf("  %-46s %6s %9.3f %12s %9.3f\n", "BuildModelList in all", "", median.total, "",
                     median.total * perThousand);
         std::printf("  %-46s %6zu %9.3f %12.3f %9.3f\n", "entry formatting alone (BuildModelEntry)", models,
-                    bench::Median(formatting), bench::Median(formatting) * 1000.0 / models,
+                    bench::Median(formatting),
+                    bench::Median(formatting) * 1000.0 / static_cast<double>(models),
                     bench::Median(formatting) * perThousand);
     }
     return 0;

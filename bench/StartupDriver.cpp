@@ -25,10 +25,10 @@ const int kModelListId = 1000;
 const DWORD kStartTimeoutMs = 120000;
 
 struct Search {
-    DWORD processId;
-    LRESULT expected;
+    DWORD processId = 0;
+    LRESULT expected = 0;
     HWND filled = nullptr;
-    bool otherDialog = false;  // a visible dialog without the model list
+    bool otherDialog = false; // a visible dialog without the model list
     LRESULT count = -1;
 };
 
@@ -87,7 +87,8 @@ double TimeStart(const std::string& exe, const std::string& arguments, const std
             break;
         }
         if (search.otherDialog) {
-            std::fprintf(stderr, "%s showed another dialog (a message?) in %s\n", exe.c_str(), folder.c_str());
+            std::fprintf(stderr, "%s showed another dialog (a message?) in %s\n", exe.c_str(),
+                         folder.c_str());
             break;
         }
         if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
@@ -118,18 +119,25 @@ double TimeStart(const std::string& exe, const std::string& arguments, const std
     return elapsed;
 }
 
+double Minimum(std::vector<double> values) { return *std::min_element(values.begin(), values.end()); }
+
+struct Statistic {
+    const char* name;
+    double (*of)(std::vector<double>);
+};
+
 struct Program {
     const char* name;
     std::string exe;
-    bool countArgument;  // the baseline is told the count of models per section
+    bool countArgument; // the baseline is told the count of models per section
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<size_t> sizes;
-    const int runs = argc > 4 ? std::atoi(argv[4]) : 0;
+    const int runs = argc > 4 ? bench::ParseRuns(argv[4]) : 0;
     if (argc < 6 || runs < 1 || !bench::ParseSizes(argc, argv, 5, sizes)) {
         std::fprintf(stderr, "usage: bench_startup TOOL.exe BASELINE.exe WORK-FOLDER RUNS MODELS...\n");
         return 2;
@@ -152,13 +160,13 @@ int main(int argc, char** argv)
         for (size_t s = 0; s < sizes.size(); ++s) {
             const std::string folder = bench::PackageFolder(root, sizes[s]);
             for (int i = 0; i < 2; ++i) {
-                const int p = (run & 1) ? 1 - i : i;  // alternate which program goes first
+                const int p = (run & 1) ? 1 - i : i; // alternate which program goes first
                 const Program& program = programs[p];
                 const std::string arguments = program.countArgument ? std::to_string(sizes[s] / 2) : "";
                 const double ms = TimeStart(program.exe, arguments, folder, sizes[s]);
                 if (ms < 0)
                     return 1;
-                if (run >= 0)  // the first start of each is not counted
+                if (run >= 0) // the first start of each is not counted
                     times[s][p].push_back(ms);
             }
         }
@@ -175,14 +183,7 @@ int main(int argc, char** argv)
 
     // The medians, and the minimums: on a machine that is not idle the
     // fastest start is the one least disturbed by other work.
-    struct Statistic {
-        const char* name;
-        double (*of)(const std::vector<double>&);
-    };
-    const Statistic statistics[] = {
-        {"medians", [](const std::vector<double>& v) { return bench::Median(v); }},
-        {"minimums", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }},
-    };
+    const Statistic statistics[] = {{"medians", &bench::Median}, {"minimums", &Minimum}};
     for (const Statistic& statistic : statistics) {
         std::printf("\n%s of %d starts\n", statistic.name, runs);
         std::printf("%6s  %11s  %8s  %8s  %16s  %6s\n", "models", "baseline ms", "tool ms", "added ms",
@@ -190,8 +191,9 @@ int main(int argc, char** argv)
         for (size_t s = 0; s < sizes.size(); ++s) {
             const double baseline = statistic.of(times[s][0]);
             const double tool = statistic.of(times[s][1]);
-            std::printf("%6zu  %11.1f  %8.1f  %8.1f  %16.2f  %6.3f\n", sizes[s], baseline, tool, tool - baseline,
-                        (tool - baseline) * 1000.0 / sizes[s], tool / baseline);
+            std::printf("%6zu  %11.1f  %8.1f  %8.1f  %16.2f  %6.3f\n", sizes[s], baseline, tool,
+                        tool - baseline, (tool - baseline) * 1000.0 / static_cast<double>(sizes[s]),
+                        tool / baseline);
         }
         if (sizes.size() >= 2) {
             // The slope: what each further 1000 models add, without the
@@ -201,7 +203,7 @@ int main(int argc, char** argv)
             const double addedA = statistic.of(times[a][1]) - statistic.of(times[a][0]);
             const double addedB = statistic.of(times[b][1]) - statistic.of(times[b][0]);
             std::printf("added per further 1000 models, %zu to %zu: %.2f ms\n", sizes[a], sizes[b],
-                        (addedB - addedA) * 1000.0 / (sizes[b] - sizes[a]));
+                        (addedB - addedA) * 1000.0 / static_cast<double>(sizes[b] - sizes[a]));
         }
     }
     return 0;

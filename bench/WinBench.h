@@ -67,6 +67,14 @@ inline size_t WritePackage(const std::string& root, size_t models)
     return ok && written == text.size() ? text.size() : 0;
 }
 
+// A count of runs from the command line; 0 when it is not a count of 1 or more.
+inline int ParseRuns(const char* text)
+{
+    char* end = nullptr;
+    const long runs = std::strtol(text, &end, 10);
+    return *end == '\0' && runs >= 1 && runs <= 1000 ? static_cast<int>(runs) : 0;
+}
+
 // The sizes given on the command line from `first` on; false (with a
 // message) when one is not an even count of models of at least 2.
 inline bool ParseSizes(int argc, char** argv, int first, std::vector<size_t>& sizes)
@@ -83,4 +91,4 @@ inline bool ParseSizes(int argc, char** argv, int first, std::vector<size_t>& si
     return !sizes.empty();
 }
 
-}  // namespace bench
+} // namespace bench

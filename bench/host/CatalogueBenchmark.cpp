@@ -73,9 +73,9 @@ void SetPerKey(benchmark::State& state, size_t keys)
 {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * keys));
     // Seconds per key; shown in the unit of the time columns' counterpart.
-    state.counters["per_key"] = benchmark::Counter(static_cast<double>(keys),
-                                                   benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
+    state.counters["per_key"] =
+        benchmark::Counter(static_cast<double>(keys),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The whole of BuildModelList: `range(0)` models, half in each section.
@@ -84,7 +84,7 @@ void BM_BuildModelList(benchmark::State& state)
     const size_t models = static_cast<size_t>(state.range(0));
     ReadyPlatform platform(bench::ModelKeys(models / 2));
     CountingList list;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         list.added = 0;
         const bool built = BuildModelList(list, platform);
         benchmark::DoNotOptimize(built);
@@ -102,7 +102,7 @@ void BM_AddModelEntries(benchmark::State& state)
     ReadyPlatform platform(bench::ModelKeys(keys));
     const std::string& answer = platform.Answer();
     CountingList list;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         list.added = 0;
         const bool added = AddModelEntries(list, platform, Win2kTag, answer.c_str(), answer.size());
         benchmark::DoNotOptimize(added);
@@ -113,6 +113,6 @@ void BM_AddModelEntries(benchmark::State& state)
 }
 BENCHMARK(BM_AddModelEntries)->Arg(5)->Arg(500)->Arg(5000)->Arg(50000);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

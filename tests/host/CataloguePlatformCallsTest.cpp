@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ struct Allocations {
 };
 Allocations g_allocations;
 
-}  // namespace
+} // namespace
 
 extern "C" void* __wrap_malloc(size_t size)
 {
@@ -52,12 +53,10 @@ namespace {
 // A section's answer: its keys as the INF reader returns them.
 struct Section {
     std::vector<std::string> keys;
-    size_t AnswerLength() const  // the keys and their NULs, without the closing NUL
+    size_t AnswerLength() const // the keys and their NULs, without the closing NUL
     {
-        size_t length = 0;
-        for (const std::string& key : keys)
-            length += key.size() + 1;
-        return length;
+        return std::accumulate(keys.begin(), keys.end(), size_t(0),
+                               [](size_t length, const std::string& key) { return length + key.size() + 1; });
     }
 };
 
@@ -82,7 +81,7 @@ public:
     std::vector<Read> reads;
     size_t shiftPolls = 0;
     size_t installs = 0;
-    size_t bytesHandedOut = 0;  // key bytes and NULs written by the reader, closing NULs not included
+    size_t bytesHandedOut = 0; // key bytes and NULs written by the reader, closing NULs not included
 
     size_t GetWorkingDirectory(char* buffer, size_t size) override
     {
@@ -102,8 +101,7 @@ public:
         return true;
     }
 
-    size_t ReadSectionKeys(const char* section, const char*, char* buffer, size_t size,
-                           const char*) override
+    size_t ReadSectionKeys(const char* section, const char*, char* buffer, size_t size, const char*) override
     {
         // Stop a runaway reader with a failure instead of a hang.
         if (size > KeyListMaximumSize || reads.size() >= 64) {
@@ -136,10 +134,17 @@ public:
 
     void StartInstaller(const char*) override { ++installs; }
 
+    // The sizes of all the buffers the reader was given, added up.
+    size_t BufferBytes() const
+    {
+        return std::accumulate(reads.begin(), reads.end(), size_t(0),
+                               [](size_t bytes, const Read& read) { return bytes + read.size; });
+    }
+
     size_t ReadsOf(const char* section) const
     {
-        return static_cast<size_t>(std::count_if(reads.begin(), reads.end(),
-                                                 [&](const Read& r) { return r.section == section; }));
+        return static_cast<size_t>(
+            std::count_if(reads.begin(), reads.end(), [&](const Read& r) { return r.section == section; }));
     }
 };
 
@@ -150,11 +155,11 @@ public:
     CountingList(const Section& win2k, const Section& winXP) : m_win2k(win2k), m_winXP(winXP) {}
 
     size_t added = 0;
-    size_t bytesReceived = 0;  // entry texts with their NULs
+    size_t bytesReceived = 0; // entry texts with their NULs
     size_t wrong = 0;
     std::string firstWrong;
     std::vector<int> selects;
-    size_t reads = 0;  // of the selection or of entries: none expected
+    size_t reads = 0; // of the selection or of entries: none expected
 
     void AddEntry(const char* text) override
     {
@@ -231,10 +236,13 @@ size_t Utf16Units(const std::string& text)
     for (size_t i = 0; i < text.size(); ++i, ++units) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if ((c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc))
-            ++i;  // a lead byte: the trail byte is the same character
+            ++i; // a lead byte: the trail byte is the same character
     }
     return units;
 }
+
+constexpr size_t kib = 1024;
+constexpr size_t mib = 1024 * kib;
 
 enum class Encoding { Ansi, Utf16 };
 
@@ -246,10 +254,10 @@ uint64_t TightestFile(const Section& section, Encoding encoding)
         return 0;
     if (encoding == Encoding::Ansi)
         return section.AnswerLength() - 1;
-    size_t units = section.keys.size() - 1;
-    for (const std::string& key : section.keys)
-        units += Utf16Units(key);
-    return 2 + 2 * uint64_t(units);  // with its byte-order mark
+    const size_t units =
+        std::accumulate(section.keys.begin(), section.keys.end(), section.keys.size() - 1,
+                        [](size_t n, const std::string& key) { return n + Utf16Units(key); });
+    return 2 + 2 * uint64_t(units); // with its byte-order mark
 }
 
 // The size of a driver INF as it is written: a version block, both model
@@ -257,10 +265,9 @@ uint64_t TightestFile(const Section& section, Encoding encoding)
 // per model.
 uint64_t InfFile(const Section& win2k, const Section& winXP, Encoding encoding)
 {
-    std::string text =
-        "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
-        "ClassGuid={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%ZENTU%\r\n\r\n"
-        "[Manufacturer]\r\n\"Zentu\"=Zentu,NTx86.5.1\r\n";
+    std::string text = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
+                       "ClassGuid={4D36E979-E325-11CE-BFC1-08002BE10318}\r\nProvider=%ZENTU%\r\n\r\n"
+                       "[Manufacturer]\r\n\"Zentu\"=Zentu,NTx86.5.1\r\n";
     size_t model = 0;
     for (const Section* section : {&win2k, &winXP}) {
         text += section == &win2k ? "\r\n[Zentu]\r\n" : "\r\n[Zentu.NTx86.5.1]\r\n";
@@ -273,8 +280,8 @@ uint64_t InfFile(const Section& win2k, const Section& winXP, Encoding encoding)
     }
     for (size_t i = 0; i < model; ++i) {
         char install[128];
-        std::snprintf(install, sizeof install, "\r\n[ZK%05zu]\r\nCopyFiles=@ZK%05zu.ZPD,ZENTU_COMMON\r\n",
-                      i, i);
+        std::snprintf(install, sizeof install, "\r\n[ZK%05zu]\r\nCopyFiles=@ZK%05zu.ZPD,ZENTU_COMMON\r\n", i,
+                      i);
         text += install;
     }
     return encoding == Encoding::Ansi ? text.size() : 2 + 2 * uint64_t(Utf16Units(text));
@@ -325,7 +332,7 @@ void ExpectEachAnswerByteInTheListOnce(const CountingPlatform& platform, const C
 struct SizeCase {
     const char* name;
     Encoding encoding;
-    bool inf;  // a written INF; else the tightest file that can hold the keys
+    bool inf; // a written INF; else the tightest file that can hold the keys
     size_t win2kLength;
     size_t winXPLength;
 };
@@ -356,7 +363,7 @@ void RunSizeCases(const std::vector<SizeCase>& cases)
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(CataloguePlatformCallsTest, OneReadPerSectionAroundTheSmallestBuffer)
 {
@@ -379,7 +386,6 @@ TEST(CataloguePlatformCallsTest, OneReadPerSectionAroundTheSmallestBuffer)
 
 TEST(CataloguePlatformCallsTest, OneReadPerSectionUpToSeveralMegabytes)
 {
-    const size_t mib = 1024 * 1024;
     RunSizeCases({
         {"ANSI, tightest file", Encoding::Ansi, false, 65535, 65536},
         {"ANSI, tightest file", Encoding::Ansi, false, mib - 1, mib + 1},
@@ -387,8 +393,8 @@ TEST(CataloguePlatformCallsTest, OneReadPerSectionUpToSeveralMegabytes)
         {"ANSI, tightest file, one large section", Encoding::Ansi, false, 40, 3 * mib + 5},
         {"UTF-16, tightest file", Encoding::Utf16, false, mib, mib},
         {"UTF-16, tightest file, one large section", Encoding::Utf16, false, 3 * mib, 2},
-        {"ANSI INF", Encoding::Ansi, true, 64 * 1024, 64 * 1024},
-        {"ANSI INF", Encoding::Ansi, true, 1536 * 1024, 1536 * 1024},
+        {"ANSI INF", Encoding::Ansi, true, 64 * kib, 64 * kib},
+        {"ANSI INF", Encoding::Ansi, true, 1536 * kib, 1536 * kib},
         {"UTF-16 INF", Encoding::Utf16, true, mib, mib},
     });
 }
@@ -402,10 +408,9 @@ TEST(CataloguePlatformCallsTest, ReadsASectionAgainOnlyWhenTheFileChangedInBetwe
     struct Case {
         const char* name;
         size_t lengthBefore;
-        long change;  // of the Win2k answer, in bytes
+        long change; // of the Win2k answer, in bytes
         size_t win2kReads;
     };
-    const size_t mib = 1024 * 1024;
     const Case cases[] = {
         {"unchanged, 1 MiB", mib, 0, 1},
         {"shrunk, 1 MiB", mib, -500, 1},
@@ -435,7 +440,8 @@ TEST(CataloguePlatformCallsTest, ReadsASectionAgainOnlyWhenTheFileChangedInBetwe
             EXPECT_GT(platform.reads[i].size, platform.reads[i - 1].size);
         ExpectOnePassOverTheKeys(platform, list);
         // The cut answers were thrown away: the list got the last one only.
-        size_t lastAnswers = platform.reads[platform.reads.size() - 2].answered + platform.reads.back().answered;
+        size_t lastAnswers =
+            platform.reads[platform.reads.size() - 2].answered + platform.reads.back().answered;
         EXPECT_EQ(list.bytesReceived, lastAnswers + ModelTagLength * list.added);
     }
 }
@@ -467,9 +473,7 @@ TEST(CataloguePlatformCallsTest, AllocationsDoNotGrowWithTheKeyCount)
         ExpectOnePassOverTheKeys(platform, list);
         // All of it was given back before the catalogue returned.
         EXPECT_EQ(run.allocations.releases, run.allocations.blocks);
-        size_t readBytes = 0;
-        for (const auto& read : platform.reads)
-            readBytes += read.size;
+        const size_t readBytes = platform.BufferBytes();
         counts.push_back({keys, run.allocations, readBytes});
     }
     for (const Count& count : counts) {
@@ -497,9 +501,7 @@ TEST(CataloguePlatformCallsTest, AllocatedBytesStayWithinTheAnswersAndTheEntries
         ASSERT_TRUE(run.built);
         ExpectOnePassOverTheKeys(platform, list);
 
-        size_t readBytes = 0;
-        for (const auto& read : platform.reads)
-            readBytes += read.size;
+        const size_t readBytes = platform.BufferBytes();
         EXPECT_LE(run.allocations.blocks, platform.reads.size() + list.added);
         EXPECT_LE(run.allocations.bytes, readBytes + list.bytesReceived);
         EXPECT_EQ(run.allocations.releases, run.allocations.blocks);
