@@ -42,10 +42,10 @@ INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
 {
-    const size_t perSection = std::strtoul(commandLine, nullptr, 10);
+    const size_t perSection = std::strtoul(lpCmdLine, nullptr, 10);
     g_entries = bench::ListEntries(bench::ModelKeys(perSection));
-    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, BaselineProc, 0);
+    ::DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, BaselineProc, 0);
     return 0;
 }
