@@ -49,5 +49,5 @@ public:
 
 private:
     HWND m_window;
-    PAINTSTRUCT m_ps;
+    PAINTSTRUCT m_ps{};
 };

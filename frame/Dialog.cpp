@@ -17,8 +17,8 @@ INT_PTR CDialog::DoModal()
         if (app && app->m_pMainWnd && app->m_pMainWnd != this)
             owner = app->m_pMainWnd->m_hWnd;
     }
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
-                             DialogProc, reinterpret_cast<LPARAM>(this));
+    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
+                             reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::DoDataExchange(CDataExchange*) {}

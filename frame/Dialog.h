@@ -24,19 +24,16 @@ struct MessageMap {
     size_t count;
 };
 
-template <size_t N>
-constexpr MessageMap MakeMessageMap(const MessageEntry (&entries)[N])
+template <size_t N> constexpr MessageMap MakeMessageMap(const MessageEntry (&entries)[N])
 {
     return MessageMap{entries, N};
 }
 
 // Adapters from the dialog procedure's arguments to typed handlers.
-template <auto Handler>
-struct HandlerCall;
+template <auto Handler> struct HandlerCall;
 
 // void OnCommand(): a command that is always handled.
-template <class Dialog, void (Dialog::*Handler)()>
-struct HandlerCall<Handler> {
+template <class Dialog, void (Dialog::*Handler)()> struct HandlerCall<Handler> {
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         (static_cast<Dialog&>(dialog).*Handler)();
@@ -46,8 +43,7 @@ struct HandlerCall<Handler> {
 };
 
 // bool OnMessage(): false leaves the message to the default processing.
-template <class Dialog, bool (Dialog::*Handler)()>
-struct HandlerCall<Handler> {
+template <class Dialog, bool (Dialog::*Handler)()> struct HandlerCall<Handler> {
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         result = TRUE;
@@ -56,8 +52,7 @@ struct HandlerCall<Handler> {
 };
 
 // bool OnSysCommand(UINT id, LPARAM lParam).
-template <class Dialog, bool (Dialog::*Handler)(UINT, LPARAM)>
-struct HandlerCall<Handler> {
+template <class Dialog, bool (Dialog::*Handler)(UINT, LPARAM)> struct HandlerCall<Handler> {
     static bool Call(CDialog& dialog, WPARAM wParam, LPARAM lParam, INT_PTR& result)
     {
         result = TRUE;
@@ -66,8 +61,7 @@ struct HandlerCall<Handler> {
 };
 
 // HCURSOR OnQueryDragIcon(): the answer is the dialog procedure's result.
-template <class Dialog, HCURSOR (Dialog::*Handler)()>
-struct HandlerCall<Handler> {
+template <class Dialog, HCURSOR (Dialog::*Handler)()> struct HandlerCall<Handler> {
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         result = reinterpret_cast<INT_PTR>((static_cast<Dialog&>(dialog).*Handler)());
@@ -75,14 +69,12 @@ struct HandlerCall<Handler> {
     }
 };
 
-template <auto Handler>
-constexpr MessageEntry OnMessage(UINT message)
+template <auto Handler> constexpr MessageEntry OnMessage(UINT message)
 {
     return MessageEntry{message, 0, 0, 0, &HandlerCall<Handler>::Call};
 }
 
-template <auto Handler>
-constexpr MessageEntry OnCommand(UINT code, UINT firstId, UINT lastId)
+template <auto Handler> constexpr MessageEntry OnCommand(UINT code, UINT firstId, UINT lastId)
 {
     return MessageEntry{WM_COMMAND, code, firstId, lastId, &HandlerCall<Handler>::Call};
 }

@@ -15,7 +15,8 @@ CWinApp::~CWinApp()
 CWinApp* AfxGetApp() { return g_app; }
 
 // The command line is ignored: the tool takes no arguments.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain([[maybe_unused]] HINSTANCE hInstance, [[maybe_unused]] HINSTANCE hPrevInstance,
+                   [[maybe_unused]] LPSTR lpCmdLine, [[maybe_unused]] int nShowCmd)
 {
     CWinApp* app = AfxGetApp();
     if (!app || !app->InitInstance())

@@ -28,7 +28,7 @@ bool LocateDriverInf(SetupPlatform& platform, uint64_t& infSize)
     std::memcpy(pattern, DriverFolder, folderLength + 1);
     std::memcpy(pattern + folderLength + 1, InfPattern, sizeof InfPattern);
 
-    SetupPlatform::FileMatch match;
+    SetupPlatform::FileMatch match{};
     if (!platform.FindFirstMatch(pattern, match))
         return false;
     const char* nameEnd = static_cast<const char*>(std::memchr(match.name, '\0', sizeof match.name));
@@ -57,8 +57,8 @@ static size_t InitialKeyListSize(uint64_t infSize)
     return size < KeyListMinimumSize ? KeyListMinimumSize : size;
 }
 
-bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize,
-                      HeapBuffer& keys, size_t& length)
+bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize, HeapBuffer& keys,
+                      size_t& length)
 {
     size_t size = InitialKeyListSize(infSize);
     for (;;) {
@@ -79,8 +79,8 @@ bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t inf
     return std::strcmp(keys.Data(), ProfileDefault) != 0;
 }
 
-bool AddModelEntries(ModelList& list, SetupPlatform& platform, const char* tag,
-                     const char* keys, size_t length)
+bool AddModelEntries(ModelList& list, SetupPlatform& platform, const char* tag, const char* keys,
+                     size_t length)
 {
     HeapBuffer entry;
     size_t offset = 0;

@@ -26,7 +26,7 @@ inline constexpr char WinXPSection[] = "Zentu.NTx86.5.1";
 // Key lists are read in buffers of at least this size and never larger than
 // the cap; a section that does not fit the cap is refused.
 constexpr size_t KeyListMinimumSize = 4096;
-constexpr size_t KeyListMaximumSize = 32u * 1024 * 1024;
+constexpr size_t KeyListMaximumSize = size_t{32} * 1024 * 1024;
 
 // Fills DriverFolder with the working directory and a backslash and, when
 // the folder holds a "*.INF" match and both paths fit, InfPath; `infSize`
@@ -38,14 +38,14 @@ bool LocateDriverInf(SetupPlatform& platform, uint64_t& infSize);
 // the count of bytes in the list without its closing NUL. False when the
 // section is absent (the answer is ProfileDefault), when the list is larger
 // than KeyListMaximumSize or when memory is short.
-bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize,
-                      HeapBuffer& keys, size_t& length);
+bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize, HeapBuffer& keys,
+                      size_t& length);
 
 // Adds `tag` + key to `list` for each key of the list, in order, up to the
 // first empty key or `length`; stops after the first key added while Shift
 // is held. False when memory is short.
-bool AddModelEntries(ModelList& list, SetupPlatform& platform, const char* tag,
-                     const char* keys, size_t length);
+bool AddModelEntries(ModelList& list, SetupPlatform& platform, const char* tag, const char* keys,
+                     size_t length);
 
 // Fills `list` from the INF in the working directory and selects its first
 // entry. False, leaving what was added, when the folder holds no usable INF:

@@ -17,8 +17,8 @@ extern char InfPath[PathBufferSize];
 // behind it, exactly as the INF reader returned it. The launcher finds the
 // model by skipping the tag, so both tags have this length.
 constexpr size_t ModelTagLength = 6;
-extern const char Win2kTag[];  // "Win2k:"
-extern const char WinXPTag[];  // "WinXP:"
+extern const char Win2kTag[]; // "Win2k:"
+extern const char WinXPTag[]; // "WinXP:"
 
 // Writes the concatenation of `count` texts and a NUL into `out`, at its
 // true length (a buffer already large enough is reused). False when memory

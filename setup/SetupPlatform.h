@@ -10,8 +10,8 @@ class SetupPlatform {
 public:
     // The first file that matches a search pattern.
     struct FileMatch {
-        char name[260];  // as the file search reports it, NUL-terminated
-        uint64_t size;   // in bytes
+        char name[260]; // as the file search reports it, NUL-terminated
+        uint64_t size;  // in bytes
     };
 
     // Like GetCurrentDirectoryA: writes the working directory and returns its
@@ -27,8 +27,8 @@ public:
     // or `defaultText` when the section cannot be read. Returns the count of
     // bytes written without the final NUL; an answer that did not fit is cut
     // and the count is then `size` - 2.
-    virtual size_t ReadSectionKeys(const char* section, const char* defaultText,
-                                   char* buffer, size_t size, const char* file) = 0;
+    virtual size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
+                                   const char* file) = 0;
 
     // Whether the Shift key is held down right now.
     virtual bool IsShiftDown() = 0;

@@ -26,8 +26,7 @@ bool Win32SetupPlatform::FindFirstMatch(const char* pattern, FileMatch& match)
 size_t Win32SetupPlatform::ReadSectionKeys(const char* section, const char* defaultText, char* buffer,
                                            size_t size, const char* file)
 {
-    return ::GetPrivateProfileStringA(section, nullptr, defaultText, buffer, static_cast<DWORD>(size),
-                                      file);
+    return ::GetPrivateProfileStringA(section, nullptr, defaultText, buffer, static_cast<DWORD>(size), file);
 }
 
 bool Win32SetupPlatform::IsShiftDown()

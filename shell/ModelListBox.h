@@ -3,10 +3,8 @@
 #include "Controls.h"
 #include "SetupPlatform.h"
 
-static_assert(LB_ERR == -1, "the list box's error is the model list's -1");
-
 // The dialog's list box as the driver setup's model list. The list box
-// reports errors and "no selection" as LB_ERR, which is -1.
+// reports errors and "no selection" as LB_ERR, which is the model list's -1.
 class ModelListBox : public ModelList {
 public:
     explicit ModelListBox(const CListBox& list) : m_list(list) {}

@@ -56,8 +56,8 @@ public:
         return true;
     }
 
-    size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer,
-                           size_t size, const char* file) override
+    size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
+                           const char* file) override
     {
         reads.push_back({section, file, size});
         // Stop a runaway reader with a failure instead of a hang.
@@ -69,8 +69,9 @@ public:
         std::memset(buffer, '#', size);
         const auto found = sections.find(section);
         if (found == sections.end()) {
-            std::strcpy(buffer, defaultText);
-            return std::strlen(defaultText);
+            const size_t length = std::strlen(defaultText);
+            std::memcpy(buffer, defaultText, length + 1);
+            return length;
         }
         size_t length = 0;
         for (const std::string& key : found->second)

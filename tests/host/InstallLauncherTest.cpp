@@ -20,7 +20,7 @@ std::string Compose(const char* model, const char* infPath)
     return command.Data() ? command.Data() : "";
 }
 
-}  // namespace
+} // namespace
 
 TEST(InstallLauncherTest, ComposesTheCommandQuotingModelsWithBlanks)
 {

@@ -43,7 +43,8 @@ std::string FileBytes(const InfFile& file)
     const std::string text = WithCrlf(file.text);
     if (file.encoding == Encoding::Cp932)
         return Cp932(text);
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(length, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
     std::string bytes = "\xFF\xFE";
@@ -57,6 +58,7 @@ std::string FileBytes(const InfFile& file)
 std::vector<std::string> Cp932All(const std::vector<std::string>& utf8)
 {
     std::vector<std::string> out;
+    out.reserve(utf8.size());
     for (const auto& text : utf8)
         out.push_back(Cp932(text));
     return out;
@@ -74,7 +76,7 @@ std::string Readable(const std::vector<std::string>& cp932)
 // What one BuildModelList call left behind.
 struct Outcome {
     bool result;
-    std::vector<std::string> entries;  // code page 932, in the control's order
+    std::vector<std::string> entries; // code page 932, in the control's order
     int selection;
     std::string driverFolder;
     std::string infPath;
@@ -128,7 +130,8 @@ void ExpectList(const Outcome& outcome, bool expectedResult, const std::vector<s
         };
         // Whole lists only while they are short enough to read.
         ADD_FAILURE() << "the list box holds " << actual.size() << " entries, expected " << expected.size()
-                      << "; first difference at index " << i << ": " << at(actual) << ", expected " << at(expected)
+                      << "; first difference at index " << i << ": " << at(actual) << ", expected "
+                      << at(expected)
                       << (actual.size() + expected.size() <= 40
                               ? "\n  entries (in the list box's order):" + Readable(actual) +
                                     "\n  expected:" + Readable(expected)
@@ -141,6 +144,7 @@ void ExpectList(const Outcome& outcome, bool expectedResult, const std::vector<s
 std::vector<std::string> Tagged(const char* tag, const std::vector<std::string>& keys)
 {
     std::vector<std::string> entries;
+    entries.reserve(keys.size());
     for (const auto& key : keys)
         entries.push_back(tag + key);
     return entries;
@@ -156,10 +160,9 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
 // section out), with the usual sections around them.
 std::string PackageInf(const std::vector<std::string>* win2k, const std::vector<std::string>* winxp)
 {
-    std::string text =
-        "; Zentu KTL printer driver\n"
-        "[Version]\nSignature=\"$Windows NT$\"\nClass=Printer\n\n"
-        "[Manufacturer]\n\"Zentu\"=Zentu,NTx86.5.1\n\n";
+    std::string text = "; Zentu KTL printer driver\n"
+                       "[Version]\nSignature=\"$Windows NT$\"\nClass=Printer\n\n"
+                       "[Manufacturer]\n\"Zentu\"=Zentu,NTx86.5.1\n\n";
     if (win2k) {
         text += "[Zentu]\n";
         for (const auto& key : *win2k)
@@ -180,54 +183,54 @@ std::string PackageInf(const std::vector<std::string>* win2k, const std::vector<
 
 struct CatalogueCase {
     const char* name;
-    std::string folder;  // UTF-8, under the temporary folder; "" for itself
-    std::vector<std::string> directories;  // UTF-8, created before the files
+    std::string folder;                   // UTF-8, under the temporary folder; "" for itself
+    std::vector<std::string> directories; // UTF-8, created before the files
     std::vector<InfFile> files;
     bool expectedResult;
-    std::vector<std::string> expectedEntries;  // UTF-8, in the list box's order
-    std::string expectedInfName;  // "" when no INF is found
+    std::vector<std::string> expectedEntries; // UTF-8, in the list box's order
+    std::string expectedInfName;              // "" when no INF is found
 };
 
 void PrintTo(const CatalogueCase& c, std::ostream* os) { *os << c.name; }
 
-const char kMixedKeys[] =
-    "; Zentu KTL printer driver\n"
-    "[Version]\n"
-    "Signature=\"$Windows NT$\"\n"
-    "Class=Printer\n"
-    "\n"
-    "[Manufacturer]\n"
-    "\"Zentu\"=Zentu,NTx86.5.1\n"
-    "\n"
-    "; Windows 2000, written out of order\n"
-    "[Zentu]\n"
-    "Zentu KTL-300 = KTL300.PPD, ZENTUKTL-300\n"
-    "\"Zentu KTL-1000\" = KTL1000.PPD, ZENTUKTL-1000\n"
-    ";Zentu KTL-900 = withdrawn\n"
-    "   Zentu KTL-200\t = KTL200.PPD\n"
-    "\n"
-    "[KTL300.PPD]\n"
-    "CopyFiles=@KTL300.PPD\n"
-    "\n"
-    "; Windows XP\n"
-    "[Zentu.NTx86.5.1]\n"
-    "\"Zentu KTL-2000 PS\" = KTL2000.PPD\n"
-    "Zentu KTL-300 = KTL300.PPD\n"
-    "\"Zentu KTL-1000\" = KTL1000.PPD\n"
-    "\n"
-    "[Strings]\n"
-    "Zentu=\"Zentu\"\n";
+const char kMixedKeys[] = "; Zentu KTL printer driver\n"
+                          "[Version]\n"
+                          "Signature=\"$Windows NT$\"\n"
+                          "Class=Printer\n"
+                          "\n"
+                          "[Manufacturer]\n"
+                          "\"Zentu\"=Zentu,NTx86.5.1\n"
+                          "\n"
+                          "; Windows 2000, written out of order\n"
+                          "[Zentu]\n"
+                          "Zentu KTL-300 = KTL300.PPD, ZENTUKTL-300\n"
+                          "\"Zentu KTL-1000\" = KTL1000.PPD, ZENTUKTL-1000\n"
+                          ";Zentu KTL-900 = withdrawn\n"
+                          "   Zentu KTL-200\t = KTL200.PPD\n"
+                          "\n"
+                          "[KTL300.PPD]\n"
+                          "CopyFiles=@KTL300.PPD\n"
+                          "\n"
+                          "; Windows XP\n"
+                          "[Zentu.NTx86.5.1]\n"
+                          "\"Zentu KTL-2000 PS\" = KTL2000.PPD\n"
+                          "Zentu KTL-300 = KTL300.PPD\n"
+                          "\"Zentu KTL-1000\" = KTL1000.PPD\n"
+                          "\n"
+                          "[Strings]\n"
+                          "Zentu=\"Zentu\"\n";
 
-const char kJapaneseKeys[] =
-    "[Zentu]\n"
-    "KTL-2 ソフトウェア版 = KTL2.PPD\n"      // ソ is 0x83 0x5C
-    "KTL-1 表示パネル付き = KTL1.PPD\n"      // 表 is 0x95 0x5C
-    "\"KTL-3 高機能\" = KTL3.PPD\n"          // ends in 能, 0x94 0x5C
-    "[Zentu.NTx86.5.1]\n"
-    "KTL-4 カラー複合機 = KTL4.PPD\n";       // ー is 0x81 0x5B
+const char kJapaneseKeys[] = "[Zentu]\n"
+                             "KTL-2 ソフトウェア版 = KTL2.PPD\n" // ソ is 0x83 0x5C
+                             "KTL-1 表示パネル付き = KTL1.PPD\n" // 表 is 0x95 0x5C
+                             "\"KTL-3 高機能\" = KTL3.PPD\n"     // ends in 能, 0x94 0x5C
+                             "[Zentu.NTx86.5.1]\n"
+                             "KTL-4 カラー複合機 = KTL4.PPD\n"; // ー is 0x81 0x5B
 
 const std::vector<std::string> kJapaneseEntries = {
-    "Win2k:\"KTL-3 高機能\"", "Win2k:KTL-1 表示パネル付き", "Win2k:KTL-2 ソフトウェア版",
+    "Win2k:\"KTL-3 高機能\"",
+    "Win2k:KTL-1 表示パネル付き",
+    "Win2k:KTL-2 ソフトウェア版",
     "WinXP:KTL-4 カラー複合機",
 };
 
@@ -246,34 +249,61 @@ std::vector<CatalogueCase> CatalogueCases()
 {
     std::vector<CatalogueCase> cases;
 
-    cases.push_back({"QuotedUnquotedAndUnorderedKeysAmongOtherSections", "", {},
-                     {{"KTL.INF", kMixedKeys}}, true,
+    cases.push_back({"QuotedUnquotedAndUnorderedKeysAmongOtherSections",
+                     "",
+                     {},
+                     {{"KTL.INF", kMixedKeys}},
+                     true,
                      {"Win2k:\"Zentu KTL-1000\"", "Win2k:Zentu KTL-200", "Win2k:Zentu KTL-300",
                       "WinXP:\"Zentu KTL-1000\"", "WinXP:\"Zentu KTL-2000 PS\"", "WinXP:Zentu KTL-300"},
                      "KTL.INF"});
 
-    cases.push_back({"LowerCaseExtensionIsFoundUnderItsOwnName", "", {}, {{"ktl.inf", kMixedKeys}}, true,
+    cases.push_back({"LowerCaseExtensionIsFoundUnderItsOwnName",
+                     "",
+                     {},
+                     {{"ktl.inf", kMixedKeys}},
+                     true,
                      {"Win2k:\"Zentu KTL-1000\"", "Win2k:Zentu KTL-200", "Win2k:Zentu KTL-300",
                       "WinXP:\"Zentu KTL-1000\"", "WinXP:\"Zentu KTL-2000 PS\"", "WinXP:Zentu KTL-300"},
                      "ktl.inf"});
 
-    cases.push_back({"JapaneseKeysInCodePage932", "", {}, {{"KTL.INF", kJapaneseKeys}}, true, kJapaneseEntries,
+    cases.push_back({"JapaneseKeysInCodePage932",
+                     "",
+                     {},
+                     {{"KTL.INF", kJapaneseKeys}},
+                     true,
+                     kJapaneseEntries,
                      "KTL.INF"});
 
     // 能 and 表 end in 0x5C: a folder path that ends in a byte that looks
     // like a backslash.
-    cases.push_back({"FolderNameWithBackslashTrailBytes", "機能表", {"機能表"},
-                     {{"機能表\\ドライバ.INF", kJapaneseKeys}}, true, kJapaneseEntries, "ドライバ.INF"});
+    cases.push_back({"FolderNameWithBackslashTrailBytes",
+                     "機能表",
+                     {"機能表"},
+                     {{"機能表\\ドライバ.INF", kJapaneseKeys}},
+                     true,
+                     kJapaneseEntries,
+                     "ドライバ.INF"});
 
-    cases.push_back({"Utf16FileWithByteOrderMark", "", {},
-                     {{"KTL.INF", kJapaneseKeys, Encoding::Utf16WithBom}}, true, kJapaneseEntries, "KTL.INF"});
+    cases.push_back({"Utf16FileWithByteOrderMark",
+                     "",
+                     {},
+                     {{"KTL.INF", kJapaneseKeys, Encoding::Utf16WithBom}},
+                     true,
+                     kJapaneseEntries,
+                     "KTL.INF"});
 
     {
         // 300 names of 53 bytes: about 16 KB of key names in each section.
         const auto win2k = LongModelNames("A", 300);
         const auto winxp = LongModelNames("B", 300);
-        cases.push_back({"SectionsFarLongerThan4096Bytes", "", {}, {{"KTL.INF", PackageInf(&win2k, &winxp)}},
-                         true, Concat(Tagged("Win2k:", win2k), Tagged("WinXP:", winxp)), "KTL.INF"});
+        cases.push_back({"SectionsFarLongerThan4096Bytes",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(&win2k, &winxp)}},
+                         true,
+                         Concat(Tagged("Win2k:", win2k), Tagged("WinXP:", winxp)),
+                         "KTL.INF"});
     }
     {
         std::string longKey = "Zentu KTL-9000";
@@ -281,41 +311,74 @@ std::vector<CatalogueCase> CatalogueCases()
             longKey += " Wide Format";
         const std::vector<std::string> win2k = {longKey};
         const std::vector<std::string> winxp = {"Zentu KTL-1"};
-        cases.push_back({"KeyLongerThanAnEntryReadBack", "", {}, {{"KTL.INF", PackageInf(&win2k, &winxp)}},
-                         true, {"Win2k:" + longKey, "WinXP:Zentu KTL-1"}, "KTL.INF"});
+        cases.push_back({"KeyLongerThanAnEntryReadBack",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(&win2k, &winxp)}},
+                         true,
+                         {"Win2k:" + longKey, "WinXP:Zentu KTL-1"},
+                         "KTL.INF"});
     }
 
     // The search takes a folder as well as a file; the reader gets nothing
     // from it.
-    cases.push_back({"OnlyADirectoryNamedLikeAnInf", "", {"x.INF"}, {{"x.INF\\KTL.INF", kMixedKeys}}, false, {},
+    cases.push_back({"OnlyADirectoryNamedLikeAnInf",
+                     "",
+                     {"x.INF"},
+                     {{"x.INF\\KTL.INF", kMixedKeys}},
+                     false,
+                     {},
                      "x.INF"});
 
     {
         const std::vector<std::string> win2k = {"Zentu KTL-300", "Zentu KTL-200"};
         const std::vector<std::string> winxp = {"Zentu KTL-300"};
-        cases.push_back({"WindowsXpSectionMissingKeepsTheWin2kEntries", "", {},
-                         {{"KTL.INF", PackageInf(&win2k, nullptr)}}, false,
-                         {"Win2k:Zentu KTL-200", "Win2k:Zentu KTL-300"}, "KTL.INF"});
-        cases.push_back({"Windows2000SectionMissingAddsNothing", "", {}, {{"KTL.INF", PackageInf(nullptr, &winxp)}},
-                         false, {}, "KTL.INF"});
+        cases.push_back({"WindowsXpSectionMissingKeepsTheWin2kEntries",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(&win2k, nullptr)}},
+                         false,
+                         {"Win2k:Zentu KTL-200", "Win2k:Zentu KTL-300"},
+                         "KTL.INF"});
+        cases.push_back({"Windows2000SectionMissingAddsNothing",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(nullptr, &winxp)}},
+                         false,
+                         {},
+                         "KTL.INF"});
     }
     {
         // The profile reader answers an empty section with the default text.
         const std::vector<std::string> none;
         const std::vector<std::string> winxp = {"Zentu KTL-300"};
-        cases.push_back({"EmptyWindows2000SectionCountsAsMissing", "", {},
-                         {{"KTL.INF", PackageInf(&none, &winxp)}}, false, {}, "KTL.INF"});
+        cases.push_back({"EmptyWindows2000SectionCountsAsMissing",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(&none, &winxp)}},
+                         false,
+                         {},
+                         "KTL.INF"});
     }
     {
         const std::vector<std::string> win2k = {"エラー発生", "Zentu KTL-300"};
         const std::vector<std::string> winxp = {"Zentu KTL-300"};
-        cases.push_back({"FirstKeyEqualToTheDefaultTextCountsAsMissing", "", {},
-                         {{"KTL.INF", PackageInf(&win2k, &winxp)}}, false, {}, "KTL.INF"});
+        cases.push_back({"FirstKeyEqualToTheDefaultTextCountsAsMissing",
+                         "",
+                         {},
+                         {{"KTL.INF", PackageInf(&win2k, &winxp)}},
+                         false,
+                         {},
+                         "KTL.INF"});
     }
 
-    cases.push_back({"NoInfAmongOtherFiles", "", {"INF", "drivers"},
-                     {{"KTL.INI", kMixedKeys}, {"INF.TXT", kMixedKeys}, {"drivers\\KTL.INF", kMixedKeys}}, false,
-                     {}, ""});
+    cases.push_back({"NoInfAmongOtherFiles",
+                     "",
+                     {"INF", "drivers"},
+                     {{"KTL.INI", kMixedKeys}, {"INF.TXT", kMixedKeys}, {"drivers\\KTL.INF", kMixedKeys}},
+                     false,
+                     {},
+                     ""});
     return cases;
 }
 
@@ -337,7 +400,8 @@ TEST_P(CatalogueTest, ListsTheModelsOfTheFolder)
 
     ExpectList(outcome, c.expectedResult, c.expectedEntries);
     EXPECT_EQ(outcome.driverFolder, folder + "\\") << "DriverFolder: " << Utf8FromCp932(outcome.driverFolder);
-    const std::string expectedInfPath = c.expectedInfName.empty() ? "" : folder + "\\" + Cp932(c.expectedInfName);
+    const std::string expectedInfPath =
+        c.expectedInfName.empty() ? "" : folder + "\\" + Cp932(c.expectedInfName);
     EXPECT_EQ(outcome.infPath, expectedInfPath)
         << "InfPath: " << Utf8FromCp932(outcome.infPath) << "\n expected: " << Utf8FromCp932(expectedInfPath);
 }
@@ -390,7 +454,7 @@ TEST(CataloguePathLengthTest, InfPathOf259CharactersWorksAnd260Fails)
 {
     TempFolder temp;
     const std::string shortName = "m.INF";
-    const size_t fixedLength = temp.Path().size() + 1 + 1 + shortName.size();  // two backslashes
+    const size_t fixedLength = temp.Path().size() + 1 + 1 + shortName.size(); // two backslashes
     ASSERT_LT(fixedLength + 1, 259u) << "the temporary folder's path is too long for this test";
     const std::string deepFolder = temp.PathOf(std::string(259 - fixedLength, 'd'));
     ASSERT_TRUE(CreateDirectoryA(deepFolder.c_str(), nullptr))
@@ -423,7 +487,8 @@ TEST(CataloguePathLengthTest, InfPathOf259CharactersWorksAnd260Fails)
             EXPECT_EQ(outcome.infPath, path);
         } else {
             ExpectList(outcome, false, {});
-            EXPECT_EQ(outcome.infPath, "") << "an InfPath that does not fit must not be written, cut or whole";
+            EXPECT_EQ(outcome.infPath, "")
+                << "an InfPath that does not fit must not be written, cut or whole";
         }
         DeleteFileA(path.c_str());
     }
@@ -442,7 +507,8 @@ public:
         const DWORD used = GetLogicalDrives();
         for (char letter = 'M'; letter <= 'Y'; ++letter) {
             const std::string root = std::string(1, letter) + ":\\";
-            if (!(used & (1u << (letter - 'A'))) && GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (!(used & (1u << (letter - 'A'))) &&
+                GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
                 m_drive = root.substr(0, 2);
                 break;
             }
@@ -455,7 +521,8 @@ public:
                 m_defined = folder;
                 return;
             }
-            DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, m_drive.c_str(), folder.c_str());
+            DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, m_drive.c_str(),
+                             folder.c_str());
         }
         const std::string prefix = TestSetting("WINEPREFIX");
         const std::string target = UnixPathOf(folder);
@@ -471,7 +538,8 @@ public:
     ~MappedDrive()
     {
         if (!m_defined.empty())
-            DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, m_drive.c_str(), m_defined.c_str());
+            DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, m_drive.c_str(),
+                             m_defined.c_str());
         if (!m_link.empty())
             RunUnix("/bin/rm -f \"" + m_link + "\"");
     }
@@ -488,9 +556,10 @@ public:
 private:
     static std::string UnixPathOf(const std::string& windowsPath)
     {
+        // cppcheck-suppress cstyleCast ; a function pointer type, not a cast
         using UnixName = char*(CDECL*)(LPCWSTR);
-        const auto unixName = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
         if (unixName == nullptr)
             return "";
         const int length = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, nullptr, 0);
@@ -547,4 +616,4 @@ TEST(CatalogueDriveRootTest, ReadsTheInfAtTheRootOfADrive)
     EXPECT_EQ(outcome.infPath, root + "\\KTL.INF");
 }
 
-}  // namespace
+} // namespace

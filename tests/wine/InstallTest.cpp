@@ -51,13 +51,20 @@ public:
         for (std::string line; std::getline(lines, line);) {
             if (line.find(":trace:printui:PrintUIEntryW (") != std::string::npos) {
                 launches.push_back({QuotedAfter(line, line.find("L\"")), "", "", ""});
-            } else if (!launches.empty() && line.find(":trace:printui:parse_rundll  opt: L\"") != std::string::npos) {
+            } else if (!launches.empty() &&
+                       line.find(":trace:printui:parse_rundll  opt: L\"") != std::string::npos) {
                 const size_t option = line.find("opt: L\"") + 7;
                 const std::string value = QuotedAfter(line, line.find("L\"", option + 2));
                 switch (line[option]) {
-                case 'm': launches.back().model = value; break;
-                case 'f': launches.back().inf = value; break;
-                case 'r': launches.back().port = value; break;
+                case 'm':
+                    launches.back().model = value;
+                    break;
+                case 'f':
+                    launches.back().inf = value;
+                    break;
+                case 'r':
+                    launches.back().port = value;
+                    break;
                 }
             }
         }
@@ -168,7 +175,10 @@ void ClickWithNothingSelected(HWND dialog, HWND list)
     SendMessageW(list, LB_SETCURSEL, 0, 0);
 }
 
-void DoubleClickInTheList(HWND, HWND list) { PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5)); }
+void DoubleClickInTheList(HWND, HWND list)
+{
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+}
 
 void PrintTo(const NoInstallCase& c, std::ostream* os) { *os << c.name; }
 
@@ -212,7 +222,9 @@ TEST_F(InstallTest, QuotesAModelWithBlanksThatTheInfLeftUnquoted)
 {
     TempFolder folder;
     // (An empty section reads as an absent one: both sections list the model.)
-    folder.WriteFile("x.inf", "[Zentu]\r\nZentu KTL 7000 = ZKTL7000\r\n[Zentu.NTx86.5.1]\r\nZentu KTL 7000 = ZKTL7000\r\n");
+    folder.WriteFile(
+        "x.inf",
+        "[Zentu]\r\nZentu KTL 7000 = ZKTL7000\r\n[Zentu.NTx86.5.1]\r\nZentu KTL 7000 = ZKTL7000\r\n");
     PrinterSetupTraces traces;
     ASSERT_NE(Start(folder.Path()), nullptr);
 
@@ -236,9 +248,10 @@ TEST_F(InstallTest, DoesNotRunARundll32LyingInTheDriverFolder)
 
     Click(m_dialog);
 
-    EXPECT_EQ(traces.WaitForLaunches(1).size(), 1u) << "the system's rundll32 did not start the printer set-up";
+    EXPECT_EQ(traces.WaitForLaunches(1).size(), 1u)
+        << "the system's rundll32 did not start the printer set-up";
     EXPECT_EQ(GetFileAttributesA(folder.PathOf("planted-rundll32-ran").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the rundll32.exe of the driver folder was run";
 }
 
-}  // namespace
+} // namespace

@@ -31,7 +31,8 @@ public:
     HWND Window(DWORD timeoutMs = 10000) const
     {
         HWND found = nullptr;
-        WaitFor([&] { return (found = FindWindowOfDialog()) != nullptr && IsWindowVisible(found); }, timeoutMs);
+        WaitFor([&] { return (found = FindWindowOfDialog()) != nullptr && IsWindowVisible(found); },
+                timeoutMs);
         return found && IsWindowVisible(found) ? found : nullptr;
     }
 

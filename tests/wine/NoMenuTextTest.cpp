@@ -21,8 +21,9 @@ TEST(NoMenuTextTest, LeavesTheSystemMenuUnchanged)
     HMENU menu = GetSystemMenu(window, FALSE);
     ASSERT_NE(menu, nullptr);
     const int count = GetMenuItemCount(menu);
-    GetSystemMenu(window, TRUE);  // back to the system's own
-    EXPECT_EQ(count, GetMenuItemCount(GetSystemMenu(window, FALSE))) << "an item was added to the system menu";
+    GetSystemMenu(window, TRUE); // back to the system's own
+    EXPECT_EQ(count, GetMenuItemCount(GetSystemMenu(window, FALSE)))
+        << "an item was added to the system menu";
 }
 
-}  // namespace
+} // namespace

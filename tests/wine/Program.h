@@ -16,7 +16,7 @@ inline const int kInstallButtonId = 1001;
 // running.
 class Program {
 public:
-    Program(const std::string& folder, const std::string& arguments = "")
+    explicit Program(const std::string& folder, const std::string& arguments = "")
     {
         const std::string exe = WindowsPathOf(TestSetting("TOLVEXAN_EXE"));
         std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
@@ -60,7 +60,6 @@ private:
     BOOL m_started = FALSE;
     PROCESS_INFORMATION m_process{};
 };
-
 
 // The sample driver package of the repository.
 inline std::string ExamplesFolder() { return WindowsPathOf(TestSetting("TOLVEXAN_EXAMPLES")); }

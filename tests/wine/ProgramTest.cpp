@@ -25,12 +25,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramArgumentsTest,
 
 // The sample package's models, in the list control's order.
 const std::vector<std::string> kSampleEntries = {
-    "Win2k:\"Zentu KTL-1000\"",
-    Cp932("Win2k:\"Zentu KTL-2000 カラー\""),
-    "Win2k:\"Zentu KTL-3000\"",
-    "WinXP:\"Zentu KTL-1000\"",
-    "WinXP:\"Zentu KTL-4000\"",
-    "WinXP:\"Zentu KTL-5000 Pro\"",
+    "Win2k:\"Zentu KTL-1000\"", Cp932("Win2k:\"Zentu KTL-2000 カラー\""),
+    "Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-1000\"",
+    "WinXP:\"Zentu KTL-4000\"", "WinXP:\"Zentu KTL-5000 Pro\"",
 };
 
 TEST(ProgramModelListTest, ListsTheSamplePackageSortedWithTheFirstEntrySelected)
@@ -92,4 +89,4 @@ TEST(ProgramModelListTest, InAFolderWithoutDriverShowsTheErrorAndEndsAfterOk)
     EXPECT_TRUE(program.WaitForExit()) << "the program did not end after OK";
 }
 
-}  // namespace
+} // namespace

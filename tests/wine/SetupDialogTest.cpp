@@ -51,7 +51,7 @@ struct ClosingCase {
     const char* how;
     UINT message;
     WPARAM wParam;
-    bool toList;  // sent to the list box, which has the focus
+    bool toList; // sent to the list box, which has the focus
     INT_PTR expectedResult;
 };
 
@@ -111,4 +111,4 @@ TEST_F(SetupDialogTest, MinimisesAndRestores)
     EXPECT_GT(client.right - client.left, GetSystemMetrics(SM_CXICON)) << "restored to its full size";
 }
 
-}  // namespace
+} // namespace

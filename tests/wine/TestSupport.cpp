@@ -38,10 +38,11 @@ std::string Cp932FromWide(const std::wstring& wide)
 {
     if (wide.empty())
         return {};
-    int length = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                     nullptr);
+    int length =
+        WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string text(length, '\0');
-    WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, nullptr, nullptr);
+    WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, nullptr,
+                        nullptr);
     return text;
 }
 
@@ -65,7 +66,7 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
-}  // namespace
+} // namespace
 
 std::string Cp932(const std::string& utf8) { return Convert(utf8, CP_UTF8, 932); }
 std::string Utf8FromCp932(const std::string& cp932) { return Convert(cp932, 932, CP_UTF8); }
@@ -141,7 +142,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<HWND> VisibleDialogsOf(DWORD processId)
 {
@@ -157,7 +158,8 @@ std::vector<std::string> ListEntries(HWND list)
     for (int i = 0; i < count; ++i) {
         const int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
         std::wstring text(length + 1, L'\0');
-        const int copied = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
+        const int copied =
+            static_cast<int>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
         text.resize(copied > 0 ? copied : 0);
         entries.push_back(Cp932FromWide(text));
     }

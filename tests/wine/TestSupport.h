@@ -42,7 +42,7 @@ public:
     ~CurrentDirectory();
 
 private:
-    char m_previous[MAX_PATH];
+    char m_previous[MAX_PATH] = "";
 };
 
 // Polls `condition` until it holds or `timeoutMs` passes.

@@ -82,7 +82,7 @@ TEST_F(VersionBoxTest, SystemMenuEndsWithASeparatorAndTheVersionItem)
 
 struct ClosingCase {
     const char* name;
-    WPARAM command;  // the version command, low bits set or not
+    WPARAM command; // the version command, low bits set or not
     void (*close)(HWND box);
 };
 
@@ -136,4 +136,4 @@ TEST_F(VersionBoxTest, OtherSystemCommandsKeepWorking)
     EXPECT_EQ(m_run.Result(), IDCANCEL);
 }
 
-}  // namespace
+} // namespace
