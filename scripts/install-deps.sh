@@ -2,12 +2,14 @@
 # Installs what building and testing tolvexan needs on Debian 12, when it is
 # missing: the MinGW-w64 cross compilers (32-bit for the program, 64-bit for
 # the tests under Wine), 64-bit Wine, Xvfb, a Japanese locale and fonts,
-# GoogleTest, and the Python module that reads PE files.
+# GoogleTest and Google Benchmark, clang for the fuzzers, the static checkers,
+# and the Python module that reads PE files.
 set -eu
 
 packages="cmake make g++ g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth locales fonts-ipafont-gothic googletest libgtest-dev
-  python3 python3-pefile imagemagick"
+  libbenchmark-dev python3 python3-pefile imagemagick jq
+  clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 cppcheck"
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
