@@ -14,6 +14,8 @@ of at most 64 KB. Prints one line per check; exits 1 if any check fails,
 import os
 import sys
 
+from report import Report
+
 try:
     import pefile
 except ImportError:  # pragma: no cover - depends on the machine
@@ -57,19 +59,6 @@ def imports_of(pe):
                 name = imp.name.decode('ascii', 'replace') if imp.name else None
                 found.append((kind, dll, name, imp.ordinal))
     return found
-
-
-class Report:
-    def __init__(self):
-        self.failures = 0
-
-    def check(self, name, ok, detail=''):
-        if ok:
-            print('ok    %s' % name)
-        else:
-            self.failures += 1
-            print('FAIL  %s%s' % (name, ': ' + detail if detail else ''))
-        return ok
 
 
 def main(argv):

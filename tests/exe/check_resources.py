@@ -17,6 +17,8 @@ Prints one line per check; exits 1 if any check fails, 2 on bad usage.
 import struct
 import sys
 
+from report import Report
+
 try:
     import pefile
 except ImportError:  # pragma: no cover - depends on the machine
@@ -61,22 +63,6 @@ BUTTON, STATIC, LISTBOX = (0x80, 'button'), (0x82, 'static'), (0x83, 'listbox')
 def describe_style(style):
     names = [n for bit, n in STYLE_BITS if style & bit]
     return '0x%08X (%s | low 0x%04X)' % (style, ' | '.join(names) or '-', style & 0xFFFF)
-
-
-class Report:
-    def __init__(self):
-        self.failures = 0
-
-    def check(self, name, ok, detail=''):
-        if ok:
-            print('ok    %s' % name)
-        else:
-            self.failures += 1
-            print('FAIL  %s%s' % (name, ': ' + detail if detail else ''))
-        return ok
-
-    def equal(self, name, got, want):
-        return self.check(name, got == want, 'got %r, expected %r' % (got, want))
 
 
 # ---------------------------------------------------------------- decoding
