@@ -25,6 +25,9 @@ if [ ! -f "$prefix/.tolvexan-ready" ]; then
             fonts='HKCU\Software\Wine\Fonts\Replacements'
             "$wine" reg add "$fonts" /v "ＭＳ ゴシック" /d IPAGothic /f >/dev/null 2>&1
             "$wine" reg add "$fonts" /v "ＭＳ Ｐゴシック" /d IPAPGothic /f >/dev/null 2>&1
+            # Wine manages its windows itself: there is no window manager on
+            # Xvfb, and one would only make minimising race with it.
+            "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
             /usr/lib/wine/wineserver64 -w
             touch "$prefix/.tolvexan-ready"
         fi

@@ -126,10 +126,14 @@ INSTANTIATE_TEST_SUITE_P(Ways, VersionBoxClosingTest, testing::ValuesIn(kClosing
 
 TEST_F(VersionBoxTest, OtherSystemCommandsKeepWorking)
 {
-    SendMessageA(m_window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(IsIconic(m_window)) << "SC_MINIMIZE did not minimise the dialog";
+    // Wine may restore a dialog that is minimised while it is still being
+    // shown the first time: ask again until it stays minimised.
+    EXPECT_TRUE(WaitFor([&] {
+        SendMessageA(m_window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return IsIconic(m_window) != FALSE;
+    })) << "SC_MINIMIZE did not minimise the dialog";
     SendMessageA(m_window, WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_FALSE(IsIconic(m_window));
+    EXPECT_FALSE(IsIconic(m_window)) << "SC_RESTORE did not restore the dialog";
 
     PostMessageA(m_window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(m_run.WaitForEnd()) << "SC_CLOSE did not close the dialog";
