@@ -7,7 +7,7 @@ add_library(tolvexan_ui STATIC
     ${SETUP_PORTABLE_SOURCES}
     setup/Win32Platform.cpp
     frame/Dialog.cpp
-    frame/String.cpp
+    frame/WinString.cpp
     frame/WinApp.cpp
     shell/SetupDlg.cpp
     shell/VersionDlg.cpp

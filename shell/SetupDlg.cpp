@@ -3,7 +3,7 @@
 #include "InstallLauncher.h"
 #include "ModelCatalogue.h"
 #include "ModelListBox.h"
-#include "String.h"
+#include "WinString.h"
 #include "VersionDlg.h"
 #include "Win32Platform.h"
 #include "resource.h"

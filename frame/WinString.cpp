@@ -1,4 +1,4 @@
-#include "String.h"
+#include "WinString.h"
 
 #include <cstdlib>
 
