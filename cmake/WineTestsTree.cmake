@@ -1,7 +1,9 @@
 # GoogleTest programs for Windows, run under Wine by CTest. They drive the real
-# Win32 API: the dialogs in-process, and the tool end to end. The tree is
-# 64-bit (see cmake/mingw-x86_64-posix.cmake), so the tool that the end-to-end
-# tests start is built here from the same sources as the shipped one.
+# Win32 API: the dialogs in-process, and the tool end to end. Built for i686
+# (preset wine-tests-32), they run under 32-bit Wine and start the shipped
+# build/win32/tolvexan.exe itself. Where the machine runs no i386 code, the
+# x86-64 build (preset wine-tests) runs under 64-bit Wine and starts a 64-bit
+# build of the same sources, made here.
 enable_language(RC)
 include(cmake/WindowsSources.cmake)
 
@@ -17,20 +19,28 @@ include(GoogleTest)
 # Every program runs under Wine in this tree's own prefix, on a display.
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
-add_executable(tolvexan WIN32 shell/SetupApp.cpp ${TOLVEXAN_RESOURCES})
-target_link_libraries(tolvexan PRIVATE tolvexan_ui)
-set_target_properties(tolvexan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
-
-# On a machine whose Wine runs 32-bit programs, point this at build/win32.
-set(TOLVEXAN_EXE ${CMAKE_BINARY_DIR}/program/tolvexan.exe
-    CACHE FILEPATH "The tool that the end-to-end tests start")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(WINE_ARCH 32)
+    set(TOLVEXAN_EXE_MACHINE 0x14C)
+    set(TOLVEXAN_EXE ${CMAKE_SOURCE_DIR}/build/win32/tolvexan.exe
+        CACHE FILEPATH "The tool that the end-to-end tests start: the shipped one")
+else()
+    set(WINE_ARCH 64)
+    set(TOLVEXAN_EXE_MACHINE 0x8664)
+    add_executable(tolvexan WIN32 shell/SetupApp.cpp ${TOLVEXAN_RESOURCES})
+    target_link_libraries(tolvexan PRIVATE tolvexan_ui)
+    set_target_properties(tolvexan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
+    set(TOLVEXAN_EXE ${CMAKE_BINARY_DIR}/program/tolvexan.exe
+        CACHE FILEPATH "The tool that the end-to-end tests start: a 64-bit build")
+endif()
 
 # The launcher, one word (test discovery takes no emulator arguments), also
 # tells the tests where things are. The install tests read what the system's
 # printer set-up received from its traces, which Wine writes to standard
 # error: to a log file here.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
-export TOLVEXAN_EXE='${TOLVEXAN_EXE}'
+export TOLVEXAN_EXE='${TOLVEXAN_EXE}' TOLVEXAN_EXE_MACHINE='${TOLVEXAN_EXE_MACHINE}'
+export TOLVEXAN_WINE_ARCH='${WINE_ARCH}'
 export TOLVEXAN_EXAMPLES='${CMAKE_SOURCE_DIR}/examples'
 export TOLVEXAN_PLANTED='${CMAKE_BINARY_DIR}/planted_rundll32.exe'
 export TOLVEXAN_WINE_LOG='${CMAKE_BINARY_DIR}/wine-traces.log'
@@ -44,37 +54,26 @@ add_library(wine_test_support STATIC tests/wine/TestSupport.cpp)
 target_include_directories(wine_test_support PUBLIC tests/wine)
 target_link_libraries(wine_test_support PUBLIC GTest::gtest)
 
-function(add_wine_test name)
-    add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE wine_test_support GTest::gtest_main)
+# The dialogs in-process, the catalogue on the real system, and the tool end
+# to end; and a build whose string table lacks the version item's text.
+add_executable(windows_tests tests/wine/DialogTest.cpp tests/wine/CatalogueTest.cpp tests/wine/ProgramTest.cpp
+                             ${TOLVEXAN_RESOURCES})
+add_executable(no_menu_text_tests tests/wine/NoMenuTextTest.cpp tests/wine/WithoutStrings.rc)
+foreach(tests windows_tests no_menu_text_tests)
+    target_link_libraries(${tests} PRIVATE tolvexan_ui wine_test_support GTest::gtest_main)
     # The tests find windows by caption: one test at a time.
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 300
-        PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
-endfunction()
-
-add_wine_test(dialog_tests tests/wine/SetupDialogTest.cpp tests/wine/VersionBoxTest.cpp ${TOLVEXAN_RESOURCES})
-target_link_libraries(dialog_tests PRIVATE tolvexan_ui)
-
-add_wine_test(no_menu_text_tests tests/wine/NoMenuTextTest.cpp tests/wine/WithoutStrings.rc)
-target_link_libraries(no_menu_text_tests PRIVATE tolvexan_ui)
-
-add_wine_test(catalogue_tests tests/wine/CatalogueTest.cpp)
-target_link_libraries(catalogue_tests PRIVATE tolvexan_ui)
-
-add_wine_test(program_tests tests/wine/ProgramTest.cpp tests/wine/InstallTest.cpp)
-add_dependencies(program_tests tolvexan planted_rundll32)
+    gtest_discover_tests(${tests} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
+                         PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+endforeach()
+add_dependencies(windows_tests planted_rundll32)
+if(TARGET tolvexan)
+    add_dependencies(windows_tests tolvexan)
+endif()
 
 # Stands in for a rundll32.exe that somebody left in a driver folder.
 add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
 
-# Start-up measurements (bench/run.sh): programs only, never run as tests.
-# The baseline shows the setup dialog filled from memory; the driver starts
-# the tool and the baseline and times them; the breakdown times the
-# catalogue's calls on the real platform.
-add_executable(bench_baseline WIN32 bench/BaselineDialog.cpp ${TOLVEXAN_RESOURCES})
-target_include_directories(bench_baseline PRIVATE res)
-add_executable(bench_breakdown bench/CatalogueBreakdown.cpp ${TOLVEXAN_RESOURCES})
-target_link_libraries(bench_breakdown PRIVATE tolvexan_ui)
-add_executable(bench_startup bench/StartupDriver.cpp)
+# Start-up measurements (bench/run.sh), never built by the tests.
+if(TOLVEXAN_BENCH)
+    add_subdirectory(bench)
+endif()

@@ -1,14 +1,24 @@
 #!/bin/sh
 # Runs a Windows program under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
-# The prefix is private to a build tree: 64-bit Wine (this machine's kernel
-# runs no 32-bit code), Japanese (code page 932), with the Japanese dialog
-# fonts mapped to installed ones. Without a display it starts its own Xvfb.
+# The prefix is private to a build tree: Japanese (code page 932), with the
+# Japanese dialog fonts mapped to installed ones. Without a display it starts
+# its own Xvfb. 32-bit Wine where this machine runs i386 code, else 64-bit
+# (scripts/windows-arch.sh; TOLVEXAN_WINE_ARCH=32 or 64 says it outright).
+# One prefix serves one architecture only.
 set -eu
+arch=${TOLVEXAN_WINE_ARCH:-$("$(dirname "$0")/windows-arch.sh")}
 wine=/usr/lib/wine/wine64
+server=/usr/lib/wine/wineserver64
+winearch=win64
+if [ "$arch" = 32 ]; then
+    wine=/usr/lib/wine/wine
+    server=/usr/lib/wine/wineserver32
+    winearch=win32
+fi
 prefix=$1
 shift
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export TOLVEXAN_WINE_ARCH="$arch" WINEPREFIX="$prefix" WINEARCH=$winearch WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
 
@@ -28,7 +38,7 @@ if [ ! -f "$prefix/.tolvexan-ready" ]; then
             # Wine manages its windows itself: there is no window manager on
             # Xvfb, and one would only make minimising race with it.
             "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-            /usr/lib/wine/wineserver64 -w
+            "$server" -w
             touch "$prefix/.tolvexan-ready"
         fi
     ) 9>"$prefix.lock"
@@ -36,7 +46,7 @@ fi
 
 # Keep one server for the prefix between the many short test programs. It
 # must not hold our output open: whoever reads it would wait for the server.
-/usr/lib/wine/wineserver64 -p60 </dev/null >/dev/null 2>&1 || true
+"$server" -p60 </dev/null >/dev/null 2>&1 || true
 
 # Wine starts long-lived helpers (services, the desktop process) that inherit
 # our output. Whoever reads that output, CTest for one, would wait for them to

@@ -11,8 +11,8 @@
 #include "ModelCatalogue.h"
 #include "SetupPlatform.h"
 
-// Answers from fixed data the way Windows does, cuts included, and records
-// what it was asked.
+// Answers from fixed data the way Windows does, cut answers included, and
+// records every call.
 class FakePlatform : public SetupPlatform {
 public:
     std::string workingDirectory = "C:\\drv";
@@ -20,22 +20,22 @@ public:
     bool hasMatch = true;
     std::string matchName = "ZENTU.INF";
     uint64_t matchSize = 2000;
-    // Key names per section, as the reader returns them; a section that is
-    // not here is absent and answered with the default text.
-    std::map<std::string, std::vector<std::string>> sections;
+    // Key names per section; a section that is not here is absent.
+    std::map<std::string, std::vector<std::string>> sections = {{"Zentu", {"K1", "K2"}},
+                                                                {"Zentu.NTx86.5.1", {"X1"}}};
     bool shiftDown = false;
 
     struct Read {
-        std::string section;
-        std::string file;
+        std::string section, file;
         size_t size;
     };
-    std::vector<std::string> patterns;
+    int directoryQueries = 0, shiftPolls = 0;
+    std::vector<std::string> patterns, started;
     std::vector<Read> reads;
-    std::vector<std::string> started;
 
     size_t GetWorkingDirectory(char* buffer, size_t size) override
     {
+        ++directoryQueries;
         if (workingDirectoryFails)
             return 0;
         if (workingDirectory.size() >= size)
@@ -47,56 +47,40 @@ public:
     bool FindFirstMatch(const char* pattern, FileMatch& match) override
     {
         patterns.push_back(pattern);
-        if (!hasMatch)
-            return false;
-        EXPECT_LT(matchName.size(), sizeof match.name);
         std::memset(match.name, '#', sizeof match.name);
-        std::memcpy(match.name, matchName.c_str(), matchName.size() + 1);
+        std::memcpy(match.name, matchName.c_str(), std::min(matchName.size() + 1, sizeof match.name));
         match.size = matchSize;
-        return true;
+        return hasMatch;
     }
 
     size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
                            const char* file) override
     {
         reads.push_back({section, file, size});
-        // Stop a runaway reader with a failure instead of a hang.
         if (size > KeyListMaximumSize || reads.size() > 64) {
             ADD_FAILURE() << "read of " << size << " bytes, read number " << reads.size();
             return 0;
         }
-        // Bytes that the reader does not write stay garbage, never NUL.
-        std::memset(buffer, '#', size);
+        std::memset(buffer, '#', size); // what the reader leaves is never NUL
         const auto found = sections.find(section);
-        if (found == sections.end()) {
-            const size_t length = std::strlen(defaultText);
-            std::memcpy(buffer, defaultText, length + 1);
-            return length;
-        }
-        size_t length = 0;
-        for (const std::string& key : found->second)
-            length += key.size() + 1;
+        std::string answer = found == sections.end() ? defaultText : "";
+        if (found != sections.end())
+            for (const std::string& key : found->second)
+                answer += key + '\0';
         // The list and its closing NUL must fit before the last byte; else
-        // the answer is cut to size - 2 with no closing NUL.
-        if (length + 2 > size)
-            length = size - 2;
-        size_t at = 0;
-        for (const std::string& key : found->second) {
-            const size_t n = std::min(key.size() + 1, length - at);
-            std::memcpy(buffer + at, key.c_str(), n);
-            at += n;
-        }
+        // it is cut to size - 2 bytes, a NUL after them, the last byte left.
+        const size_t length = std::min(answer.size(), size - 2);
+        std::memcpy(buffer, answer.data(), length);
         buffer[length] = '\0';
         return length;
     }
 
-    bool IsShiftDown() override { return shiftDown; }
+    bool IsShiftDown() override { return ++shiftPolls, shiftDown; }
 
     void StartInstaller(const char* parameters) override { started.push_back(parameters); }
 };
 
-// The list in the order entries were added (sorting is the control's own
-// business) with its selection.
+// The list in the order entries were added (the control sorts them itself).
 class FakeModelList : public ModelList {
 public:
     std::vector<std::string> entries;
@@ -105,16 +89,9 @@ public:
     bool readFails = false;
 
     void AddEntry(const char* text) override { entries.push_back(text); }
-    void Select(int index) override
-    {
-        selects.push_back(index);
-        selected = index;
-    }
+    void Select(int index) override { selects.push_back(selected = index); }
     int SelectedIndex() override { return selected; }
-    int EntryLength(int index) override
-    {
-        return Valid(index) ? static_cast<int>(entries[index].size()) : -1;
-    }
+    int EntryLength(int index) override { return Valid(index) ? static_cast<int>(entries[index].size()) : -1; }
     int ReadEntry(int index, char* buffer) override
     {
         if (readFails || !Valid(index))

@@ -8,28 +8,26 @@
 
 // Helpers for the tests that drive the real Win32 API under Wine.
 
+// A setting that the test launcher exports; empty when unset.
+std::string TestSetting(const char* name);
 // "Z:\..." for a path of the Linux side (Wine maps Z: to the root).
 std::string WindowsPathOf(const std::string& unixPath);
-
-// The value of an environment variable that CTest sets; empty when unset.
-std::string TestSetting(const char* name);
-
-// Text in code page 932 from UTF-8 source text, and back again.
+// Code page 932 text from UTF-8 source text.
 std::string Cp932(const std::string& utf8);
-std::string Utf8FromCp932(const std::string& cp932);
 
-// A new, empty folder under the temporary folder, removed with its content at
-// the end of the test.
+// A new folder under the temporary folder, removed with its content.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& leafName = "tolvexan-test");
+    TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "\\" + name; }
-    void WriteFile(const std::string& name, const std::string& bytes) const;
+    // Writes `text` (UTF-8, "\n" line ends) with CRLF line ends, in code page
+    // 932 or as UTF-16LE with a byte-order mark.
+    void WriteText(const std::string& name, const std::string& text, bool utf16 = false) const;
 
 private:
     std::string m_path;
@@ -48,13 +46,11 @@ private:
 // Polls `condition` until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
-// Windows of class "#32770" (dialogs) that are visible, of one process.
-std::vector<HWND> VisibleDialogsOf(DWORD processId);
+// The visible dialog of a process with `caption` (code page 932), waiting
+// for it; null when none shows within the time.
+HWND FindDialog(DWORD processId, const std::string& caption, DWORD timeoutMs = 10000);
 
-// The entries of a list box, read with the wide messages (which also work
-// across processes under Wine) and returned in code page 932.
-std::vector<std::string> ListEntries(HWND list);
-int ListSelection(HWND list);
-
-// The text of a window, read with the wide function, in code page 932.
+// Texts of windows and list entries, read with the wide messages (which work
+// across processes under Wine too), in code page 932.
 std::string WindowText(HWND window);
+std::vector<std::string> ListEntries(HWND list);
