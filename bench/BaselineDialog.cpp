@@ -1,51 +1,62 @@
-// The platform's share of the tool's start-up: the tool's own dialog
-// template, its list filled with exactly the entries that the tool adds for
-// a package, in the same order and with the same calls, but made in memory
-// before the dialog opens. Nothing is looked up, read or formatted while the
-// dialog initialises. What the tool takes beyond this program is what its
-// own code costs.
-//
-// Argument: the count of models per section of the package.
+// The least a program must do to show what the tool shows: find the first
+// *.INF of the working directory, read its two model sections once with the
+// profile reader, and fill the sorted list of the tool's own dialog template
+// with "Win2k:" + key and "WinXP:" + key while the dialog initialises. What
+// the tool takes beyond this program is its own doing.
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
+#include <cstring>
 
-#include "BenchPackage.h"
 #include "resource.h"
 
 namespace {
 
-std::vector<std::string> g_entries;
+void AddSection(HWND list, const char* section, const char* tag, const char* inf, char* keys, DWORD size)
+{
+    const DWORD length = ::GetPrivateProfileStringA(section, nullptr, "", keys, size, inf);
+    char entry[1024];
+    for (const char* key = keys; key < keys + length && *key != '\0'; key += std::strlen(key) + 1) {
+        std::snprintf(entry, sizeof entry, "%s%s", tag, key);
+        ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    }
+}
 
 INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG: {
+    if (message == WM_INITDIALOG) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA("*.INF", &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            ::EndDialog(dialog, 1);
+            return TRUE;
+        }
+        ::FindClose(search);
+        char inf[MAX_PATH];
+        ::GetFullPathNameA(found.cFileName, MAX_PATH, inf, nullptr);
+        // As large as the file and more: the answer is never cut.
+        const DWORD size = found.nFileSizeLow + 4096;
+        char* keys = static_cast<char*>(std::malloc(size));
         HWND list = ::GetDlgItem(dialog, IDC_MODEL_LIST);
-        for (const std::string& entry : g_entries)
-            ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        AddSection(list, "Zentu", "Win2k:", inf, keys, size);
+        AddSection(list, "Zentu.NTx86.5.1", "WinXP:", inf, keys, size);
+        std::free(keys);
         ::SendMessageA(list, LB_SETCURSEL, 0, 0);
         return TRUE;
     }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, LOWORD(wParam));
-            return TRUE;
-        }
-        break;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        ::EndDialog(dialog, 0);
+        return TRUE;
     }
     return FALSE;
 }
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    const size_t perSection = std::strtoul(lpCmdLine, nullptr, 10);
-    g_entries = bench::ListEntries(bench::ModelKeys(perSection));
-    ::DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, BaselineProc, 0);
+    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, BaselineProc, 0);
     return 0;
 }

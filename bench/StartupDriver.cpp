@@ -1,210 +1,153 @@
-// Times start-up to a filled, visible dialog: the tool against the baseline
-// program, each started in a generated driver-package folder.
+// Times start-up to a filled, visible model list, the tool against the
+// baseline, both started here in turn:
 //
-//   bench_startup TOOL.exe BASELINE.exe WORK-FOLDER RUNS MODELS...
+//   bench_startup TOOL.exe BASELINE.exe PACKAGES RUNS MODELS...
 //
-// For each count of models it writes a package under WORK-FOLDER, then
-// starts each program RUNS times (after one start of each that is not
-// counted), alternating which goes first. A start is timed from just before
-// CreateProcess until the program has a visible dialog whose model list
-// holds every entry (LB_GETCOUNT); the dialog is then closed and the program
-// waited for. Prints every time, the medians, and what the tool adds.
+// PACKAGES\models-N holds a driver package of N models (N/2 per section).
+// Each round starts, for every size, the tool and then the baseline in that
+// folder; the first round is not counted. A start is timed from just before
+// CreateProcess until the program has a visible window whose model list
+// holds all N entries; the window is then closed as a user would close it.
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "WinBench.h"
-
 namespace {
 
-const int kModelListId = 1000;
-const DWORD kStartTimeoutMs = 120000;
+const int kModelListId = 1000; // IDC_MODEL_LIST
+const double kTimeoutMs = 60000;
+
+double NowMs()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 struct Search {
-    DWORD processId = 0;
-    LRESULT expected = 0;
-    HWND filled = nullptr;
-    bool otherDialog = false; // a visible dialog without the model list
-    LRESULT count = -1;
+    DWORD processId;
+    DWORD_PTR expected;
+    HWND filled;
 };
 
-BOOL CALLBACK CheckWindow(HWND window, LPARAM lParam)
+BOOL CALLBACK FindFilledList(HWND window, LPARAM lParam)
 {
     auto& search = *reinterpret_cast<Search*>(lParam);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     if (owner != search.processId || !::IsWindowVisible(window))
         return TRUE;
-    wchar_t className[16] = L"";
-    ::GetClassNameW(window, className, 16);
-    if (std::wstring(className) != L"#32770")
-        return TRUE;
     HWND list = ::GetDlgItem(window, kModelListId);
-    if (list == nullptr) {
-        search.otherDialog = true;
-        return TRUE;
-    }
     DWORD_PTR count = 0;
-    if (::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) {
-        search.count = static_cast<LRESULT>(count);
-        if (search.count == search.expected) {
-            search.filled = window;
-            return FALSE;
-        }
+    if (list != nullptr && ::SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) &&
+        count == search.expected) {
+        search.filled = window;
+        return FALSE;
     }
     return TRUE;
 }
 
-// Milliseconds from start to the filled dialog, or a negative value when
-// the program failed (the reason is printed).
-double TimeStart(const std::string& exe, const std::string& arguments, const std::string& folder,
-                 size_t expected)
+// Milliseconds to the filled list, or a negative value when there was none.
+double TimeStart(const std::string& exe, const std::string& folder, size_t models)
 {
-    std::string commandLine = "\"" + exe + "\" " + arguments;
+    std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-
-    const int64_t start = bench::Ticks();
+    const double start = NowMs();
     if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                           &startup, &process)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", exe.c_str(), ::GetLastError());
-        return -1.0;
+        return -1;
     }
-    Search search{process.dwProcessId, static_cast<LRESULT>(expected)};
-    double elapsed = -1.0;
-    for (;;) {
-        search.filled = nullptr;
-        search.otherDialog = false;
-        ::EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&search));
-        const int64_t now = bench::Ticks();
+    Search search{process.dwProcessId, models, nullptr};
+    double elapsed = -1;
+    while (NowMs() - start < kTimeoutMs && ::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        ::EnumWindows(FindFilledList, reinterpret_cast<LPARAM>(&search));
         if (search.filled != nullptr) {
-            elapsed = bench::Milliseconds(now - start);
-            break;
-        }
-        if (search.otherDialog) {
-            std::fprintf(stderr, "%s showed another dialog (a message?) in %s\n", exe.c_str(),
-                         folder.c_str());
-            break;
-        }
-        if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
-            std::fprintf(stderr, "%s ended without its dialog in %s\n", exe.c_str(), folder.c_str());
-            break;
-        }
-        if (bench::Milliseconds(now - start) > kStartTimeoutMs) {
-            std::fprintf(stderr, "%s: no filled dialog after %lu ms (list count %ld of %zu)\n", exe.c_str(),
-                         kStartTimeoutMs, static_cast<long>(search.count), expected);
+            elapsed = NowMs() - start;
+            ::PostMessageA(search.filled, WM_CLOSE, 0, 0);
             break;
         }
         ::Sleep(1);
     }
-
-    // Closed as a user would (the close box), then waited for.
-    if (search.filled != nullptr)
-        ::PostMessageW(search.filled, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "%s did not end; stopped\n", exe.c_str());
-        ::TerminateProcess(process.hProcess, 99);
+    if (elapsed < 0)
+        std::fprintf(stderr, "%s showed no list of %zu models in %s\n", exe.c_str(), models, folder.c_str());
+    if (::WaitForSingleObject(process.hProcess, elapsed < 0 ? 0 : 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 1);
         ::WaitForSingleObject(process.hProcess, 10000);
-        elapsed = -1.0;
     }
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    // Let the system settle from the ended process before the next start.
-    ::Sleep(200);
+    ::Sleep(200); // lets the system settle from the ended process
     return elapsed;
 }
 
-double Minimum(std::vector<double> values) { return *std::min_element(values.begin(), values.end()); }
-
-struct Statistic {
-    const char* name;
-    double (*of)(std::vector<double>);
-};
-
-struct Program {
-    const char* name;
-    std::string exe;
-    bool countArgument; // the baseline is told the count of models per section
-};
+// The q-quantile, interpolated between the two nearest values.
+double Quantile(std::vector<double> values, double q)
+{
+    std::sort(values.begin(), values.end());
+    const double at = q * static_cast<double>(values.size() - 1);
+    const size_t below = static_cast<size_t>(at);
+    const size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (at - static_cast<double>(below)) * (values[above] - values[below]);
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<size_t> sizes;
-    const int runs = argc > 4 ? bench::ParseRuns(argv[4]) : 0;
-    if (argc < 6 || runs < 1 || !bench::ParseSizes(argc, argv, 5, sizes)) {
-        std::fprintf(stderr, "usage: bench_startup TOOL.exe BASELINE.exe WORK-FOLDER RUNS MODELS...\n");
+    const int runs = argc > 5 ? static_cast<int>(std::strtol(argv[4], nullptr, 10)) : 0;
+    if (runs < 1) {
+        std::fprintf(stderr, "usage: bench_startup TOOL.exe BASELINE.exe PACKAGES RUNS MODELS...\n");
         return 2;
     }
-    const std::string root = argv[3];
-    const Program programs[] = {{"baseline", argv[2], true}, {"tool", argv[1], false}};
+    const char* const names[] = {"tool", "baseline"};
+    const std::string programs[] = {argv[1], argv[2]};
+    std::vector<size_t> sizes;
+    for (int i = 5; i < argc; ++i)
+        sizes.push_back(std::strtoul(argv[i], nullptr, 10));
 
-    for (size_t models : sizes) {
-        const size_t bytes = bench::WritePackage(root, models);
-        if (bytes == 0) {
-            std::fprintf(stderr, "cannot write the package for %zu models under %s\n", models, root.c_str());
-            return 1;
-        }
-        std::printf("package: %zu models (%zu per section), INF of %zu bytes\n", models, models / 2, bytes);
-    }
-
-    // times[size][program]
-    std::vector<std::vector<std::vector<double>>> times(sizes.size(), std::vector<std::vector<double>>(2));
-    for (int run = -1; run < runs; ++run) {
-        for (size_t s = 0; s < sizes.size(); ++s) {
-            const std::string folder = bench::PackageFolder(root, sizes[s]);
-            for (int i = 0; i < 2; ++i) {
-                const int p = (run & 1) ? 1 - i : i; // alternate which program goes first
-                const Program& program = programs[p];
-                const std::string arguments = program.countArgument ? std::to_string(sizes[s] / 2) : "";
-                const double ms = TimeStart(program.exe, arguments, folder, sizes[s]);
+    std::vector<std::array<std::vector<double>, 2>> times(sizes.size());
+    for (int round = 0; round <= runs; ++round)
+        for (size_t s = 0; s < sizes.size(); ++s)
+            for (int p = 0; p < 2; ++p) {
+                const std::string folder = std::string(argv[3]) + "\\models-" + std::to_string(sizes[s]);
+                const double ms = TimeStart(programs[p], folder, sizes[s]);
                 if (ms < 0)
                     return 1;
-                if (run >= 0) // the first start of each is not counted
+                if (round > 0)
                     times[s][p].push_back(ms);
             }
-        }
-    }
 
-    std::printf("\nstart-up to a filled, visible dialog, ms (each start)\n");
+    std::printf("start-up to the filled list, ms, in the order of the starts\n");
     for (size_t s = 0; s < sizes.size(); ++s)
         for (int p = 0; p < 2; ++p) {
-            std::printf("%6zu models  %-8s", sizes[s], programs[p].name);
+            std::printf("%6zu %-8s", sizes[s], names[p]);
             for (double ms : times[s][p])
-                std::printf(" %8.1f", ms);
+                std::printf(" %.1f", ms);
             std::printf("\n");
         }
-
-    // The medians, and the minimums: on a machine that is not idle the
-    // fastest start is the one least disturbed by other work.
-    const Statistic statistics[] = {{"medians", &bench::Median}, {"minimums", &Minimum}};
-    for (const Statistic& statistic : statistics) {
-        std::printf("\n%s of %d starts\n", statistic.name, runs);
-        std::printf("%6s  %11s  %8s  %8s  %16s  %6s\n", "models", "baseline ms", "tool ms", "added ms",
-                    "added ms / 1000", "ratio");
-        for (size_t s = 0; s < sizes.size(); ++s) {
-            const double baseline = statistic.of(times[s][0]);
-            const double tool = statistic.of(times[s][1]);
-            std::printf("%6zu  %11.1f  %8.1f  %8.1f  %16.2f  %6.3f\n", sizes[s], baseline, tool,
-                        tool - baseline, (tool - baseline) * 1000.0 / static_cast<double>(sizes[s]),
-                        tool / baseline);
-        }
-        if (sizes.size() >= 2) {
-            // The slope: what each further 1000 models add, without the
-            // fixed part that the smallest package shows.
-            const size_t a = 0;
-            const size_t b = sizes.size() - 1;
-            const double addedA = statistic.of(times[a][1]) - statistic.of(times[a][0]);
-            const double addedB = statistic.of(times[b][1]) - statistic.of(times[b][0]);
-            std::printf("added per further 1000 models, %zu to %zu: %.2f ms\n", sizes[a], sizes[b],
-                        (addedB - addedA) * 1000.0 / static_cast<double>(sizes[b] - sizes[a]));
-        }
+    // The difference is taken per round, tool minus the baseline started
+    // right after it, so that a slow spell of the machine falls on both.
+    std::printf("\nmedians of %d starts, ms\n%6s %8s %8s %9s %17s %6s\n", runs, "models", "tool", "baseline",
+                "tool-base", "(quartiles)", "ratio");
+    for (size_t s = 0; s < sizes.size(); ++s) {
+        std::vector<double> added(runs);
+        for (int r = 0; r < runs; ++r)
+            added[r] = times[s][0][r] - times[s][1][r];
+        const double tool = Quantile(times[s][0], 0.5);
+        const double baseline = Quantile(times[s][1], 0.5);
+        std::printf("%6zu %8.1f %8.1f %9.1f %8.1f..%7.1f %6.2f\n", sizes[s], tool, baseline,
+                    Quantile(added, 0.5), Quantile(added, 0.25), Quantile(added, 0.75), tool / baseline);
     }
     return 0;
 }
