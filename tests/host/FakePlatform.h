@@ -9,97 +9,79 @@
 #include <gtest/gtest.h>
 
 #include "ModelCatalogue.h"
-#include "SetupPlatform.h"
 
-// Answers from fixed data the way Windows does, cut answers included, and
-// records every call.
+using Texts = std::vector<std::string>;
+
+// Answers the way Windows does, cut answers included, and records the calls.
 class FakePlatform : public SetupPlatform {
 public:
-    std::string workingDirectory = "C:\\drv";
-    bool workingDirectoryFails = false;
-    bool hasMatch = true;
-    std::string matchName = "ZENTU.INF";
+    std::string workingDirectory = "C:\\drv"; // "" when it cannot be had
+    std::string matchName = "ZENTU.INF";      // "" for no match
     uint64_t matchSize = 2000;
-    // Key names per section; a section that is not here is absent.
-    std::map<std::string, std::vector<std::string>> sections = {{"Zentu", {"K1", "K2"}},
-                                                                {"Zentu.NTx86.5.1", {"X1"}}};
+    std::map<std::string, Texts> sections = {{"Zentu", {"K1", "K2"}}, {"Zentu.NTx86.5.1", {"X1"}}};
     bool shiftDown = false;
 
-    struct Read {
-        std::string section, file;
-        size_t size;
-    };
+    Texts patterns, reads, files, started; // reads as "section:size"
     int directoryQueries = 0, shiftPolls = 0;
-    std::vector<std::string> patterns, started;
-    std::vector<Read> reads;
 
     size_t GetWorkingDirectory(char* buffer, size_t size) override
     {
+        const size_t length = workingDirectory.size();
         ++directoryQueries;
-        if (workingDirectoryFails)
-            return 0;
-        if (workingDirectory.size() >= size)
-            return workingDirectory.size() + 1;
-        std::memcpy(buffer, workingDirectory.c_str(), workingDirectory.size() + 1);
-        return workingDirectory.size();
+        if (length >= size || length == 0)
+            return length ? length + 1 : 0;
+        std::memcpy(buffer, workingDirectory.c_str(), length + 1);
+        return length;
     }
-
     bool FindFirstMatch(const char* pattern, FileMatch& match) override
     {
         patterns.push_back(pattern);
         std::memset(match.name, '#', sizeof match.name);
         std::memcpy(match.name, matchName.c_str(), std::min(matchName.size() + 1, sizeof match.name));
         match.size = matchSize;
-        return hasMatch;
+        return !matchName.empty();
     }
-
     size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
                            const char* file) override
     {
-        reads.push_back({section, file, size});
-        if (size > KeyListMaximumSize || reads.size() > 64) {
-            ADD_FAILURE() << "read of " << size << " bytes, read number " << reads.size();
-            return 0;
-        }
-        std::memset(buffer, '#', size); // what the reader leaves is never NUL
+        reads.push_back(std::string(section) + ":" + std::to_string(size));
+        files.push_back(file);
+        if (size > KeyListMaximumSize || reads.size() > 64)
+            return ADD_FAILURE() << "runaway reads", 0;
+        std::memset(buffer, '#', size); // what the reader does not write is never NUL
         const auto found = sections.find(section);
         std::string answer = found == sections.end() ? defaultText : "";
-        if (found != sections.end())
-            for (const std::string& key : found->second)
-                answer += key + '\0';
-        // The list and its closing NUL must fit before the last byte; else
-        // it is cut to size - 2 bytes, a NUL after them, the last byte left.
+        for (size_t i = 0; found != sections.end() && i < found->second.size(); ++i)
+            answer += found->second[i] + '\0';
+        // A list that does not fit before the last byte is cut to size - 2.
         const size_t length = std::min(answer.size(), size - 2);
         std::memcpy(buffer, answer.data(), length);
         buffer[length] = '\0';
         return length;
     }
-
     bool IsShiftDown() override { return ++shiftPolls, shiftDown; }
-
     void StartInstaller(const char* parameters) override { started.push_back(parameters); }
 };
 
-// The list in the order entries were added (the control sorts them itself).
+// The entries in the order they were added (the control sorts them itself).
 class FakeModelList : public ModelList {
 public:
-    std::vector<std::string> entries;
-    std::vector<int> selects;
-    int selected = -1;
+    Texts entries;
+    int selected = -1, selects = 0;
     bool readFails = false;
 
     void AddEntry(const char* text) override { entries.push_back(text); }
-    void Select(int index) override { selects.push_back(selected = index); }
+    void Select(int index) override { selected = index, ++selects; }
     int SelectedIndex() override { return selected; }
-    int EntryLength(int index) override { return Valid(index) ? static_cast<int>(entries[index].size()) : -1; }
+    int EntryLength(int index) override { return Valid(index) ? int(entries[index].size()) : -1; }
     int ReadEntry(int index, char* buffer) override
     {
         if (readFails || !Valid(index))
             return -1;
         std::memcpy(buffer, entries[index].c_str(), entries[index].size() + 1);
-        return static_cast<int>(entries[index].size());
+        return int(entries[index].size());
     }
 
 private:
-    bool Valid(int index) const { return index >= 0 && static_cast<size_t>(index) < entries.size(); }
+    bool Valid(int index) const { return index >= 0 && size_t(index) < entries.size(); }
 };
