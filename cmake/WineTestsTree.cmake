@@ -50,21 +50,13 @@ exec '${CMAKE_SOURCE_DIR}/scripts/wine-run.sh' '${WINE_PREFIX}' "$@"
 file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
-add_library(wine_test_support STATIC tests/wine/TestSupport.cpp)
-target_include_directories(wine_test_support PUBLIC tests/wine)
-target_link_libraries(wine_test_support PUBLIC GTest::gtest)
-
-# The dialogs in-process, the catalogue on the real system, and the tool end
-# to end; and a build whose string table lacks the version item's text.
-add_executable(windows_tests tests/wine/DialogTest.cpp tests/wine/CatalogueTest.cpp tests/wine/ProgramTest.cpp
-                             ${TOLVEXAN_RESOURCES})
-add_executable(no_menu_text_tests tests/wine/NoMenuTextTest.cpp tests/wine/WithoutStrings.rc)
-foreach(tests windows_tests no_menu_text_tests)
-    target_link_libraries(${tests} PRIVATE tolvexan_ui wine_test_support GTest::gtest_main)
-    # The tests find windows by caption: one test at a time.
-    gtest_discover_tests(${tests} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
-                         PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
-endforeach()
+# The dialogs in-process, and the tool end to end.
+add_executable(windows_tests tests/wine/DialogTest.cpp tests/wine/ProgramTest.cpp ${TOLVEXAN_RESOURCES})
+target_link_libraries(windows_tests PRIVATE tolvexan_ui GTest::gtest_main)
+target_include_directories(windows_tests PRIVATE tests/wine)
+# The tests find windows by caption: one test at a time.
+gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
+                     PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
 add_dependencies(windows_tests planted_rundll32)
 if(TARGET tolvexan)
     add_dependencies(windows_tests tolvexan)

@@ -35,6 +35,9 @@ if [ ! -f "$prefix/.tolvexan-ready" ]; then
             fonts='HKCU\Software\Wine\Fonts\Replacements'
             "$wine" reg add "$fonts" /v "ＭＳ ゴシック" /d IPAGothic /f >/dev/null 2>&1
             "$wine" reg add "$fonts" /v "ＭＳ Ｐゴシック" /d IPAPGothic /f >/dev/null 2>&1
+            # The caption buttons are glyphs of Marlett, which Wine does not
+            # find in its own font folder: without it they show "0 1 r".
+            cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
             # Wine manages its windows itself: there is no window manager on
             # Xvfb, and one would only make minimising race with it.
             "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

@@ -1,77 +1,66 @@
-// tolvexan.exe started as a user starts it; what the system's printer set-up
+// tolvexan.exe started as a user starts it. What the system's printer set-up
 // receives is read from the traces of Wine's own printui.dll.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <memory>
 #include <sstream>
 
-#include "TestSupport.h"
+#include "WineTest.h"
 
 namespace {
 
 const char kSetupCaption[] = "ZentuPrinter Voskari for Win2k/XP";
 const int kModelList = 1000, kInstall = 1001;
+const std::string kExe = WindowsPath("TOLVEXAN_EXE"), kExamples = WindowsPath("TOLVEXAN_EXAMPLES");
 
-std::string Exe() { return WindowsPathOf(TestSetting("TOLVEXAN_EXE")); }
-std::string Examples() { return WindowsPathOf(TestSetting("TOLVEXAN_EXAMPLES")); }
-
-// The tool, started in `folder`; ended by force if a test leaves it running.
+// The tool, started in `folder`, once its dialog with `caption` shows; ended
+// by force if a test leaves it running.
 class Program {
 public:
-    explicit Program(const std::string& folder, const std::string& arguments = "")
+    explicit Program(const std::string& folder, std::string arguments = "",
+                     const std::string& caption = kSetupCaption)
     {
-        std::string commandLine = "\"" + Exe() + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        m_started = CreateProcessA(Exe().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   folder.c_str(), &startup, &m_process);
+        arguments = "\"" + kExe + "\" " + arguments;
+        CreateProcessA(kExe.c_str(), &arguments[0], 0, 0, FALSE, 0, 0, folder.c_str(), &startup, &m_process);
+        m_dialog = ShownWindow(caption, 15000);
+        m_list = GetDlgItem(m_dialog, kModelList);
     }
     ~Program()
     {
-        if (m_started && !Exited(0))
+        if (!Exited(0))
             TerminateProcess(m_process.hProcess, 99);
         CloseHandle(m_process.hThread);
         CloseHandle(m_process.hProcess);
     }
-    HWND Dialog(const std::string& caption = kSetupCaption, DWORD timeoutMs = 15000) const
-    {
-        return m_started ? FindDialog(m_process.dwProcessId, caption, timeoutMs) : nullptr;
-    }
     bool Exited(DWORD timeoutMs = 10000) const
     {
-        return WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+        return WaitForSingleObject(m_process.hProcess, timeoutMs) == 0;
     }
+    void Post(UINT message, WPARAM wParam = 0) const { PostMessageW(m_list, message, wParam, 0); }
+    void Click() const { PostMessageA(GetDlgItem(m_dialog, kInstall), BM_CLICK, 0, 0); }
 
-private:
-    BOOL m_started = FALSE;
     PROCESS_INFORMATION m_process{};
-};
-
-const std::vector<std::string> kSampleEntries = {
-    "Win2k:\"Zentu KTL-1000\"", Cp932("Win2k:\"Zentu KTL-2000 カラー\""), "Win2k:\"Zentu KTL-3000\"",
-    "WinXP:\"Zentu KTL-1000\"", "WinXP:\"Zentu KTL-4000\"",           "WinXP:\"Zentu KTL-5000 Pro\"",
+    HWND m_dialog = nullptr, m_list = nullptr;
 };
 
 TEST(ProgramTest, TheShippedBuildListsTheSamplePackageSortedWithTheFirstSelected)
 {
-    // The file is the one this tree is meant to test: the shipped 32-bit
-    // program where Wine runs it, else the 64-bit build.
-    std::ifstream exe(Exe(), std::ios::binary);
+    // The file that this tree is meant to test: the shipped 32-bit program
+    // where Wine runs it, else the 64-bit build.
     char header[0x200] = {};
-    exe.read(header, sizeof header);
-    const unsigned peAt = *reinterpret_cast<unsigned*>(header + 0x3C);
-    ASSERT_LT(peAt, sizeof header - 6);
-    EXPECT_EQ(*reinterpret_cast<unsigned short*>(header + peAt + 4), std::stoul(TestSetting("TOLVEXAN_EXE_MACHINE"), nullptr, 16))
-        << TestSetting("TOLVEXAN_EXE");
+    std::ifstream(kExe, std::ios::binary).read(header, sizeof header);
+    const unsigned peAt = std::min(*reinterpret_cast<unsigned*>(header + 0x3C), 0x1F0u);
+    EXPECT_EQ(*reinterpret_cast<WORD*>(header + peAt + 4),
+              std::stoul(TestSetting("TOLVEXAN_EXE_MACHINE"), 0, 16));
 
-    Program program(Examples(), "/? -x --install \"C:\\no such.inf\" lpt2:"); // arguments are ignored
-    HWND dialog = program.Dialog();
-    ASSERT_NE(dialog, nullptr) << "the setup dialog did not appear";
-    EXPECT_EQ(ListEntries(GetDlgItem(dialog, kModelList)), kSampleEntries);
-    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kModelList), LB_GETCURSEL, 0, 0), 0);
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.Exited()) << "the program did not end with its dialog";
+    Program program(kExamples, "/? -x --install \"C:\\no such.inf\" lpt2:"); // arguments are ignored
+    ASSERT_NE(program.m_dialog, nullptr) << "the setup dialog did not appear";
+    EXPECT_EQ(ListEntries(program.m_list),
+              (std::vector<std::string>{"Win2k:\"Zentu KTL-1000\"", Cp932("Win2k:\"Zentu KTL-2000 カラー\""),
+                                        "Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-1000\"",
+                                        "WinXP:\"Zentu KTL-4000\"", "WinXP:\"Zentu KTL-5000 Pro\""}));
+    EXPECT_EQ(SendMessageW(program.m_list, LB_GETCURSEL, 0, 0), 0);
+    PostMessageA(program.m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
 }
 
 TEST(ProgramTest, ShiftHeldAtStartListsTheFirstModelOfEachSection)
@@ -80,34 +69,33 @@ TEST(ProgramTest, ShiftHeldAtStartListsTheFirstModelOfEachSection)
     shift.type = INPUT_KEYBOARD;
     shift.ki.wVk = VK_SHIFT;
     SendInput(1, &shift, sizeof shift);
-    Program program(Examples());
-    HWND dialog = program.Dialog();
+    Program program(kExamples);
     shift.ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, &shift, sizeof shift);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ListEntries(GetDlgItem(dialog, kModelList)),
+    EXPECT_EQ(ListEntries(program.m_list),
               (std::vector<std::string>{"Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-5000 Pro\""}));
+    program.Post(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_TRUE(program.Exited()) << "Escape did not end the program";
 }
 
 TEST(ProgramTest, WithoutADriverShowsOnlyTheErrorAndEndsAfterOk)
 {
     TempFolder empty;
-    Program program(empty.Path());
-    HWND box = program.Dialog(Cp932("エラー発生"));
+    Program program(empty.Path(), "", Cp932("エラー発生"));
+    HWND box = program.m_dialog;
     ASSERT_NE(box, nullptr) << "no error box";
-    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), Cp932("Zentu KTLドライバが展開されたフォルダで実行してください。"));
-    EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)),
+              Cp932("Zentu KTLドライバが展開されたフォルダで実行してください。"));
     EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr) << "only an OK button";
-    EXPECT_EQ(program.Dialog(kSetupCaption, 0), nullptr) << "the setup dialog must not show";
+    EXPECT_EQ(ShownWindow(kSetupCaption, 0), nullptr) << "the setup dialog must not show";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(program.Exited()) << "the program did not end after OK";
 }
 
-// The parameters each start of the printer set-up received since this object
-// was made, as Wine traces them: quotation marks and backslashes escaped.
+// The parameters of each start of the printer set-up since this object was
+// made, as Wine traces them.
 class PrinterSetupTraces {
 public:
-    PrinterSetupTraces() : m_start(Read().size()) {}
     std::vector<std::string> WaitFor(size_t count, DWORD timeoutMs = 20000) const
     {
         ::WaitFor([&] { return Launches().size() >= count; }, timeoutMs);
@@ -118,7 +106,7 @@ public:
 private:
     static std::string Read()
     {
-        std::ifstream log(WindowsPathOf(TestSetting("TOLVEXAN_WINE_LOG")), std::ios::binary);
+        std::ifstream log(WindowsPath("TOLVEXAN_WINE_LOG"), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(log), {});
     }
     std::vector<std::string> Launches() const
@@ -126,15 +114,14 @@ private:
         std::vector<std::string> launches;
         std::istringstream lines(Read().substr(m_start));
         for (std::string line; std::getline(lines, line);)
-            if (line.find(":trace:printui:PrintUIEntryW (") != std::string::npos) {
-                const size_t from = line.find("L\"") + 2;
-                launches.push_back(line.substr(from, line.rfind('"') - from));
-            }
+            if (line.find(":trace:printui:PrintUIEntryW (") != std::string::npos)
+                launches.push_back(line.substr(line.find("L\"") + 2, line.rfind('"') - line.find("L\"") - 2));
         return launches;
     }
-    size_t m_start;
+    const size_t m_start = Read().size();
 };
 
+// Text as Wine's traces show it: quotation marks and backslashes escaped.
 std::string Traced(const std::string& text)
 {
     std::string escaped;
@@ -143,42 +130,45 @@ std::string Traced(const std::string& text)
     return escaped;
 }
 
-void Click(HWND dialog) { PostMessageA(GetDlgItem(dialog, kInstall), BM_CLICK, 0, 0); }
-
 TEST(InstallTest, EachClickInstallsTheSelectedModelOnLpt1AndNothingElseStartsIt)
 {
     PrinterSetupTraces traces;
-    Program program(Examples());
-    HWND dialog = program.Dialog(), list = GetDlgItem(dialog, kModelList);
-    ASSERT_NE(dialog, nullptr);
-    const std::string expected = Traced("/if /m \"Zentu KTL-1000\" /f \"" + Examples() + "\\ZNTKTL.INF\" /r \"lpt1:\"");
-
-    Click(dialog);
+    Program program(kExamples);
+    ASSERT_NE(program.m_dialog, nullptr);
+    const std::string expected =
+        Traced("/if /m \"Zentu KTL-1000\" /f \"" + kExamples + "\\ZNTKTL.INF\" /r \"lpt1:\"");
+    program.Click();
     EXPECT_EQ(traces.WaitFor(1), std::vector<std::string>{expected});
-    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
-    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << "and keeps its selection";
+    EXPECT_TRUE(IsWindowVisible(program.m_dialog)) << "the dialog stays open";
+    EXPECT_EQ(SendMessageW(program.m_list, LB_GETCURSEL, 0, 0), 0) << "and keeps its selection";
 
-    SendMessageW(list, LB_SETCURSEL, 3, 0); // WinXP: the same model
-    Click(dialog);
+    program.Post(LB_SETCURSEL, 3); // "WinXP:" and the same model
+    program.Click();
     EXPECT_EQ(traces.WaitFor(2), std::vector<std::string>(2, expected));
 
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    Click(dialog);
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    // Posted, so that they reach the tool in this order.
+    program.Post(LB_SETCURSEL, WPARAM(-1));
+    program.Click();
+    PostMessageW(program.m_list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    program.Post(LB_SETCURSEL, 0);
+    program.Post(WM_KEYDOWN, VK_RETURN);
     EXPECT_TRUE(program.Exited()) << "Enter in the list closes the tool";
-    EXPECT_EQ(traces.WaitFor(3, 3000).size(), 2u) << "no selection, a double-click or Enter started an installation";
+    EXPECT_EQ(traces.WaitFor(3, 3000).size(), 2u)
+        << "no selection, a double-click or Enter started an installation";
 }
 
-TEST(InstallTest, AModelWithBlanksReachesThePrinterSetUpWhole)
+TEST(InstallTest, AnUnquotedModelWithBlanksOfALargeUtf16InfReachesThePrinterSetUpWhole)
 {
+    std::string inf = "[Zentu]\n";
+    for (int i = 100; i < 400; ++i) // far more than 4096 bytes of keys
+        inf += "Zentu KTL-" + std::to_string(i) + " Colour Laser Printer with Duplex Unit = Z\n";
     TempFolder folder;
-    folder.WriteText("x.inf", "[Zentu]\nZentu KTL 7 = Z\n[Zentu.NTx86.5.1]\nZentu KTL 7 = Z\n");
+    folder.Write("x.inf", inf + "[Zentu.NTx86.5.1]\nZentu KTL 7 = Z\n", true);
     PrinterSetupTraces traces;
     Program program(folder.Path());
-    ASSERT_NE(program.Dialog(), nullptr);
-    Click(program.Dialog());
+    ASSERT_EQ(ListEntries(program.m_list).size(), 301u);
+    program.Post(LB_SETCURSEL, 300);
+    program.Click();
     const auto launches = traces.WaitFor(1);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_NE(launches[0].find(Traced("/m \"Zentu KTL 7\" /f ")), std::string::npos) << launches[0];
@@ -187,13 +177,11 @@ TEST(InstallTest, AModelWithBlanksReachesThePrinterSetUpWhole)
 TEST(InstallTest, DoesNotRunARundll32LyingInTheDriverFolder)
 {
     TempFolder folder;
-    ASSERT_TRUE(CopyFileA((Examples() + "\\ZNTKTL.INF").c_str(), folder.PathOf("ZNTKTL.INF").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(WindowsPathOf(TestSetting("TOLVEXAN_PLANTED")).c_str(),
-                          folder.PathOf("rundll32.exe").c_str(), FALSE));
+    CopyFileA((kExamples + "\\ZNTKTL.INF").c_str(), folder.PathOf("ZNTKTL.INF").c_str(), FALSE);
+    CopyFileA(WindowsPath("TOLVEXAN_PLANTED").c_str(), folder.PathOf("rundll32.exe").c_str(), FALSE);
     PrinterSetupTraces traces;
     Program program(folder.Path());
-    ASSERT_NE(program.Dialog(), nullptr);
-    Click(program.Dialog());
+    program.Click();
     EXPECT_EQ(traces.WaitFor(1).size(), 1u) << "the system's printer set-up did not start";
     EXPECT_EQ(GetFileAttributesA(folder.PathOf("planted-rundll32-ran").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the driver folder's rundll32.exe ran";
