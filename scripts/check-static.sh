@@ -1,60 +1,39 @@
 #!/bin/sh
-# Static checks of all C++ code: clang-format (the house style), clang-tidy
-# (.clang-tidy; the Windows code with the MinGW targets and their C++ headers)
-# and cppcheck. Reads the compile_commands.json of the host, fuzz, win32 and
-# wine-tests trees: run it after they are configured. Exits non-zero on any
-# finding.
+# Static checks: clang-format (the house style) of all C++ code; clang-tidy
+# (.clang-tidy) and cppcheck of the program's own code, as the win32 tree
+# compiles it for 32-bit Windows with the MinGW headers. Run it after the
+# win32 tree is configured. Exits non-zero on any finding.
 set -eu
 cd "$(dirname "$0")/.."
 
 status=0
 fail() { echo "$1"; status=1; }
 
-sources=$(git ls-files '*.cpp' '*.h')
-
 echo "== clang-format"
-clang-format-14 --dry-run -Werror $sources || fail "clang-format: the code above is not in the house style (clang-format-14 -i FILE)"
-
-# The MinGW C++ and Windows headers, for clang-tidy on the Windows code; not
-# GCC's own intrinsics headers, which clang replaces with its own.
-mingw_includes() {
-    echo | "$1" -xc++ -E -v - 2>&1 |
-        sed -n '/#include <...> search starts here/,/End of search list/p' |
-        grep -E '^ /.*(/c\+\+|mingw32/include)' | sed 's/^ */--extra-arg-before=-isystem/'
-}
-
-tidy() {
-    tree=$1; shift
-    # shellcheck disable=SC2046
-    clang-tidy-14 --quiet -p "build/$tree" "$@" 2>&1 | grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true
-}
+# shellcheck disable=SC2046
+clang-format-14 --dry-run -Werror $(git ls-files '*.cpp' '*.h') ||
+    fail "clang-format: the code above is not in the house style (clang-format-14 -i FILE)"
 
 echo "== clang-tidy"
-files_in() { jq -r '.[].file' "build/$1/compile_commands.json" | grep -v -E '/googletest/|/build/' | sort -u; }
-for tree in host fuzz win32 wine-tests; do
-    [ -f "build/$tree/compile_commands.json" ] || { fail "build/$tree is not configured"; continue; }
-done
-out=$(
-    tidy host $(files_in host)
-    tidy fuzz $(files_in fuzz)
-    # shellcheck disable=SC2046
-    tidy win32 --extra-arg=--target=i686-w64-mingw32 $(mingw_includes i686-w64-mingw32-g++-win32) $(files_in win32)
-    # shellcheck disable=SC2046
-    tidy wine-tests --extra-arg=--target=x86_64-w64-mingw32 $(mingw_includes x86_64-w64-mingw32-g++-posix) $(files_in wine-tests)
-)
-if [ -n "$out" ]; then
-    echo "$out"
-    fail "clang-tidy: findings above"
-fi
+[ -f build/win32/compile_commands.json ] || fail "build/win32 is not configured"
+# The MinGW C++ and Windows headers; not GCC's own intrinsics headers, which
+# clang replaces with its own.
+includes=$(echo | i686-w64-mingw32-g++-win32 -xc++ -E -v - 2>&1 |
+    sed -n '/#include <...> search starts here/,/End of search list/p' |
+    grep -E '^ /.*(/c\+\+|mingw32/include)' | sed 's/^ */--extra-arg-before=-isystem/')
+# shellcheck disable=SC2046,SC2086
+out=$(clang-tidy-14 --quiet -p build/win32 --extra-arg=--target=i686-w64-mingw32 $includes \
+    $(jq -r '.[].file' build/win32/compile_commands.json | grep -E '/(setup|frame|shell)/' | sort -u) 2>&1 |
+    grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true)
+[ -z "$out" ] || fail "$out
+clang-tidy: findings above"
 
 echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --std=c++17 --language=c++ --inline-suppr \
-    --enable=warning,style,performance,portability --library=googletest --library=windows \
-    --suppress=missingIncludeSystem --suppress=unmatchedSuppression --suppress=useStlAlgorithm \
-    --suppress='unusedStructMember:tests/*' \
-    -I setup -I frame -I shell -I res -I tests/wine -I tests/host \
-    -D_WIN32 -DWINAPI= -DCALLBACK= \
-    setup frame shell tests bench || fail "cppcheck: findings above"
+    --enable=warning,style,performance,portability --library=windows \
+    --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
+    -I setup -I frame -I shell -I res -D_WIN32 -DWINAPI= -DCALLBACK= \
+    setup frame shell || fail "cppcheck: findings above"
 
 [ $status -eq 0 ] && echo "static checks: clean"
 exit $status

@@ -3,9 +3,9 @@
 # package, as a user would start it in an unpacked driver folder. Without a
 # display it runs on Xvfb, saves a picture of the window and closes the tool.
 #
-# The shipped program is build/win32/tolvexan.exe (32-bit). Our machines'
-# kernels run no 32-bit code, so what runs here is the 64-bit build of the
-# same sources from the Wine test tree; set TOLVEXAN_EXE to run another.
+# What runs is the shipped build/win32/tolvexan.exe where this machine runs
+# i386 code (under 32-bit Wine); elsewhere a 64-bit build of the same sources
+# from the Wine test tree, since no 32-bit program can run there.
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
@@ -13,14 +13,21 @@ top=$(pwd)
 scripts/install-deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-cmake --preset wine-tests >/dev/null
-cmake --build --preset wine-tests --target tolvexan
-exe=${TOLVEXAN_EXE:-$top/build/wine-tests/program/tolvexan.exe}
-echo "Shipped program: $top/build/win32/tolvexan.exe; running: $exe"
+TOLVEXAN_WINE_ARCH=$(scripts/windows-arch.sh)
+export TOLVEXAN_WINE_ARCH
+if [ "$TOLVEXAN_WINE_ARCH" = 32 ]; then
+    exe=$top/build/win32/tolvexan.exe
+    echo "Starting the shipped program, $exe, under 32-bit Wine"
+else
+    cmake --preset wine-tests >/dev/null
+    cmake --build --preset wine-tests --target tolvexan
+    exe=$top/build/wine-tests/program/tolvexan.exe
+    echo "This machine runs no 32-bit code: starting $exe, a 64-bit build of the same sources, under 64-bit Wine"
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     cd "$top/examples"
-    exec "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample" "$exe"
+    exec "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample-$TOLVEXAN_WINE_ARCH" "$exe"
 fi
 
 shot="$top/build/screenshot.png"

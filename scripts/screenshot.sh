@@ -1,20 +1,18 @@
 #!/bin/sh
 # Starts tolvexan under Wine on a fresh Xvfb in FOLDER and saves a picture of
-# its window: screenshot.sh FOLDER FILE [EXE]
+# its window: screenshot.sh FOLDER FILE EXE
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-folder=$1
-shot=$2
-exe=${3:-$top/build/wine-tests/program/tolvexan.exe}
-prefix="$top/build/wineprefix-sample"
+arch=${TOLVEXAN_WINE_ARCH:-$("$top/scripts/windows-arch.sh")}
+export TOLVEXAN_WINE_ARCH=$arch
 
 xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     "$1" "$2" wineboot
-    # Let Wine draw the caption: there is no window manager on Xvfb.
-    "$1" "$2" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null
     (cd "$3" && "$1" "$2" "$4") &
     sleep 6
-    # The dialog sits at the top left corner of the screen.
-    import -window root -crop 340x370+0+0 +repage "$5"
-    WINEPREFIX="$2" /usr/lib/wine/wineserver64 -k
-' sh "$top/scripts/wine-run.sh" "$prefix" "$folder" "$exe" "$shot"
+    # The dialog sits at the top left corner of the black screen: trimmed to it.
+    import -window root "$5.screen.png"
+    convert "$5.screen.png" -crop 400x420+0+0 -bordercolor black -border 1 -fuzz 5% -trim +repage "$5"
+    rm -f "$5.screen.png"
+    WINEPREFIX="$2" /usr/lib/wine/wineserver$6 -k
+' sh "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample-$arch" "$1" "$3" "$2" "$arch"
