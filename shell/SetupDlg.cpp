@@ -3,9 +3,9 @@
 #include "InstallLauncher.h"
 #include "ModelCatalogue.h"
 #include "ModelListBox.h"
-#include "WinString.h"
 #include "VersionDlg.h"
 #include "Win32Platform.h"
+#include "WinString.h"
 #include "resource.h"
 
 const MessageEntry CSetupDlg::kMessageEntries[] = {
