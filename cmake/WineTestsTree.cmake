@@ -35,16 +35,16 @@ else()
 endif()
 
 # The launcher, one word (test discovery takes no emulator arguments), also
-# tells the tests where things are. The install tests read what the system's
-# printer set-up received from its traces, which Wine writes to standard
-# error: to a log file here.
+# tells the tests where things are. The install tests read what the shell was
+# asked to start and what the system's printer set-up received from Wine's
+# traces, which go to standard error: to a log file here.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
 export TOLVEXAN_EXE='${TOLVEXAN_EXE}' TOLVEXAN_EXE_MACHINE='${TOLVEXAN_EXE_MACHINE}'
 export TOLVEXAN_WINE_ARCH='${WINE_ARCH}'
 export TOLVEXAN_EXAMPLES='${CMAKE_SOURCE_DIR}/examples'
 export TOLVEXAN_PLANTED='${CMAKE_BINARY_DIR}/planted_rundll32.exe'
 export TOLVEXAN_WINE_LOG='${CMAKE_BINARY_DIR}/wine-traces.log'
-export WINEDEBUG='-all,trace+printui'
+export WINEDEBUG='-all,trace+printui,trace+exec'
 exec '${CMAKE_SOURCE_DIR}/scripts/wine-run.sh' '${WINE_PREFIX}' "$@"
 ]])
 file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -57,13 +57,11 @@ target_include_directories(windows_tests PRIVATE tests/wine)
 # The tests find windows by caption: one test at a time.
 gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
                      PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
 add_dependencies(windows_tests planted_rundll32)
 if(TARGET tolvexan)
     add_dependencies(windows_tests tolvexan)
 endif()
-
-# Stands in for a rundll32.exe that somebody left in a driver folder.
-add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
 
 # Start-up measurements (bench/run.sh), never built by the tests.
 if(TOLVEXAN_BENCH)

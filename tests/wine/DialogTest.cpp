@@ -6,8 +6,6 @@
 
 namespace {
 
-const char kSetupCaption[] = "ZentuPrinter Voskari for Win2k/XP";
-
 // Runs a dialog's DoModal in `folder` on a thread of its own, so that the
 // test can drive it from outside its modal loop, as a user would.
 class ModalRun {

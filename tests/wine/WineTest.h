@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+using Texts = std::vector<std::string>;
+const char kSetupCaption[] = "ZentuPrinter Voskari for Win2k/XP";
+
 // A setting that the test launcher exports, and a path of the Linux side as
 // Wine sees it ("Z:\...").
 inline std::string TestSetting(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
