@@ -103,12 +103,9 @@ def check_strings(block, data):
                lambda b: f'{b.decode("utf-16-le", "replace")!r} ({len(b)} bytes)')
     expect(f'string block {block} length', len(data), pos)
 
-def check_icons(resources, group):
+def check_icons(_, group):
     entries = [struct.unpack_from('<4B2HIH', group, 6 + 14 * i) for i in range(struct.unpack_from('<H', group, 4)[0])]
     expect('icon images (width, height, colours, planes, bits)', [e[:3] + e[4:6] for e in entries], ICONS)
-    for width, height, _, _, planes, bits, size, number in entries:  # the images' own headers agree
-        expect(f'icon {number}', (len(resources[(3, number)]), *struct.unpack_from('<4xiiHH', resources[(3, number)])),
-               (size, width, 2 * height, planes, bits))
 
 def check_version(pe, _):  # pefile decodes the version block
     for field, value in VERSION_FIXED.items():
@@ -127,7 +124,7 @@ def check_program(path):
     header = pe.OPTIONAL_HEADER  # with the Windows-specific fields
     version = (header.MajorSubsystemVersion, header.MinorSubsystemVersion)
     expect('machine', pe.FILE_HEADER.Machine, 0x14C, hex)
-    expect('optional header magic (PE32)', header.Magic, 0x10B, hex)
+    expect('optional header magic (0x10B: PE32)', header.Magic, 0x10B, hex)
     expect('subsystem (2: GUI)', header.Subsystem, 2)
     expect('subsystem version', version, f'at most {MAX_SUBSYSTEM_VERSION}', str, ok=version <= MAX_SUBSYSTEM_VERSION)
     expect('file size', size, f'at most {MAX_SIZE}', str, ok=size <= MAX_SIZE)
@@ -137,7 +134,6 @@ def check_program(path):
     imports = [(e.dll.decode().lower(), i.name.decode() if i.name else f'#{i.ordinal} (by ordinal)')
                for kind in ('DIRECTORY_ENTRY_IMPORT', 'DIRECTORY_ENTRY_DELAY_IMPORT')
                for e in getattr(pe, kind, []) for i in e.imports]
-    expect('imported functions', len(imports), 'some', str, ok=imports)
     for dll, function in imports:
         expect('import', f'{dll}!{function}', f'a function of win2000-imports.txt, by name, from {SYSTEM_DLLS}',
                str, ok=dll in SYSTEM_DLLS.split() and (dll, function) in allowed)

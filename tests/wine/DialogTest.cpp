@@ -6,35 +6,7 @@
 
 namespace {
 
-// Runs a dialog's DoModal in `folder` on a thread of its own, so that the
-// test can drive it from outside its modal loop, as a user would.
-class ModalRun {
-public:
-    ModalRun(CDialog& dialog, const std::string& folder)
-    {
-        GetCurrentDirectoryA(MAX_PATH, m_previousFolder);
-        SetCurrentDirectoryA(folder.c_str());
-        m_thread = CreateThread(nullptr, 0, Run, &dialog, 0, &m_threadId);
-    }
-    ~ModalRun()
-    {
-        if (HWND window = ShownWindow(kSetupCaption, 0)) // the test failed half-way
-            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        WaitForSingleObject(m_thread, 10000);
-        CloseHandle(m_thread);
-        SetCurrentDirectoryA(m_previousFolder);
-    }
-    DWORD ThreadId() const { return m_threadId; }
-
-private:
-    static DWORD WINAPI Run(void* dialog) { return DWORD(static_cast<CDialog*>(dialog)->DoModal()); }
-
-    char m_previousFolder[MAX_PATH] = "";
-    HANDLE m_thread = nullptr;
-    DWORD m_threadId = 0;
-};
-
-// The tool's application object, with the setup dialog as its main window.
+// The tool's application object.
 class TestApp : public CWinApp {
 public:
     BOOL InitInstance() override { return FALSE; }
@@ -42,17 +14,28 @@ public:
 
 HICON AppIcon() { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)); }
 
-// A setup dialog open in a folder with a small driver INF.
+// A setup dialog, the application's main window, open in a folder with a
+// small driver INF. DoModal runs on a thread of its own, so that the test
+// drives the dialog from outside its modal loop, as a user would.
 class DialogTest : public testing::Test {
 protected:
     void SetUp() override
     {
         m_folder.Write("x.inf", "[Zentu]\nA=a\n[Zentu.NTx86.5.1]\nB=b\n");
+        SetCurrentDirectoryA(m_folder.Path().c_str());
         m_app.m_pMainWnd = &m_dialog;
-        m_run = std::make_unique<ModalRun>(m_dialog, m_folder.Path());
+        m_thread = CreateThread(nullptr, 0, Run, &m_dialog, 0, &m_threadId);
         ASSERT_NE(m_window = ShownWindow(kSetupCaption), nullptr) << "the setup dialog did not appear";
         m_list = GetDlgItem(m_window, IDC_MODEL_LIST);
     }
+    void TearDown() override
+    {
+        PostMessageA(m_window, WM_COMMAND, IDCANCEL, 0);
+        WaitForSingleObject(m_thread, 10000);
+        CloseHandle(m_thread);
+        SetCurrentDirectoryA("C:\\"); // out of the folder, so that it can go
+    }
+    static DWORD WINAPI Run(void* dialog) { return DWORD(static_cast<CDialog*>(dialog)->DoModal()); }
     HICON Icon(UINT message, WPARAM which = 0) const
     {
         return HICON(SendMessageA(m_window, message, which, 0));
@@ -61,7 +44,8 @@ protected:
     TempFolder m_folder;
     TestApp m_app;
     CSetupDlg m_dialog;
-    std::unique_ptr<ModalRun> m_run;
+    HANDLE m_thread = nullptr;
+    DWORD m_threadId = 0;
     HWND m_window = nullptr, m_list = nullptr;
 };
 
@@ -74,8 +58,7 @@ TEST_F(DialogTest, IsATaskBarWindowWithTheAppIconAndTheListFocusedThatMinimisesA
     EXPECT_EQ(GetWindow(m_window, GW_OWNER), nullptr) << "an owned window gets no task-bar button";
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
-    EXPECT_TRUE(GetGUIThreadInfo(m_run->ThreadId(), &gui) && gui.hwndFocus == m_list)
-        << "the list has the focus";
+    EXPECT_TRUE(GetGUIThreadInfo(m_threadId, &gui) && gui.hwndFocus == m_list) << "the list has the focus";
     // Wine may restore a dialog that is minimised while it is first shown.
     EXPECT_TRUE(
         WaitFor([&] { return SendMessageA(m_window, WM_SYSCOMMAND, SC_MINIMIZE, 0), IsIconic(m_window); }));

@@ -49,6 +49,11 @@ TEST(ProgramTest, TheShippedBuildListsTheSamplePackageSortedWithTheFirstSelected
                      "Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-1000\"", "WinXP:\"Zentu KTL-4000\"",
                      "WinXP:\"Zentu KTL-5000 Pro\""}));
     EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 0);
+    PostMessageW(program.window, WM_SYSCOMMAND, 0x0010, 0); // the version item
+    HWND box = ShownWindow(Cp932("tolvexanのﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), program.window) << "the version box belongs to the setup dialog";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     PostMessageW(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
 }

@@ -16,7 +16,7 @@
 using Texts = std::vector<std::string>;
 const char kSetupCaption[] = "ZentuPrinter Voskari for Win2k/XP";
 
-// A setting that the test launcher exports, and a path of the Linux side as
+// A setting that the test launcher exports, and a Linux path given by one as
 // Wine sees it ("Z:\...").
 inline std::string TestSetting(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
 inline std::string WindowsPath(const char* setting)
@@ -92,17 +92,9 @@ public:
 
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "\\" + name; }
-    // Writes UTF-8 `text` with CRLF line ends, in code page 932 or as UTF-16LE with a byte-order mark.
-    void Write(const std::string& name, const std::string& text, bool utf16 = false) const
+    void Write(const std::string& name, const std::string& text) const
     {
-        std::string crlf;
-        for (char c : text)
-            crlf += c == '\n' ? "\r\n" : std::string(1, c);
-        const std::wstring wide = Wide(crlf, CP_UTF8);
-        std::ofstream file(PathOf(name), std::ios::binary);
-        file << (utf16 ? "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2)
-                       : Cp932(wide));
-        EXPECT_TRUE(file.good()) << "could not write " << name;
+        EXPECT_TRUE(std::ofstream(PathOf(name), std::ios::binary).write(text.data(), text.size())) << name;
     }
 
 private:
