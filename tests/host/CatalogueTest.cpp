@@ -104,14 +104,6 @@ TEST(CatalogueTest, PathsAndSectionsDecideTheOutcome)
     }
 }
 
-TEST(CatalogueTest, ShiftHeldKeepsTheFirstKeyOfEachSection)
-{
-    FakePlatform platform;
-    platform.sections["Zentu.NTx86.5.1"] = {"X1", "X2"};
-    platform.shiftDown = true;
-    EXPECT_EQ(Build(platform), (Texts{"Win2k:K1", "WinXP:X1"}));
-}
-
 TEST(CatalogueTest, ACutAnswerIsReadAgainUpToTheCapNeverWalked)
 {
     FakePlatform platform;
