@@ -92,7 +92,9 @@ def plant(tree, fault, log, wine):
         failure = check(tree, SUITES[fault[1].split("/")[0]], log, wine)
     finally:
         open(path, "w").write(original)
-    return "caught by " + failure if failure and not failure.startswith("no ") else "NOT CAUGHT (%s)" % failure
+    if not failure or failure.startswith("no "):
+        return "NOT CAUGHT" + (" (%s)" % failure if failure else "")
+    return "caught by " + failure
 
 
 def main():

@@ -1,5 +1,7 @@
-// The setup dialog and the version box, in-process on the real dialog manager.
+// The setup dialog and the version box, in-process on the real dialog manager;
+// and the real file search that finds the INF.
 #include "SetupDlg.h"
+#include "Win32Platform.h"
 #include "WinApp.h"
 #include "WineTest.h"
 #include "resource.h"
@@ -100,6 +102,19 @@ TEST_F(DialogTest, TheVersionItemOpensAnOwnedBoxThatReturnsToTheDialog)
         EXPECT_EQ(ListEntries(m_list), (std::vector<std::string>{"Win2k:A", "WinXP:B"}));
         EXPECT_EQ(SendMessageW(m_list, LB_GETCURSEL, 0, 0), 1);
     }
+}
+
+TEST(PlatformTest, TheFileSearchReportsTheFirstMatchWithItsSizeOrNone)
+{
+    TempFolder folder;
+    folder.Write("x.inf", "[Zentu]\n");
+    Win32SetupPlatform platform(nullptr);
+    SetupPlatform::FileMatch match{};
+    ASSERT_TRUE(platform.FindFirstMatch((folder.Path() + "\\*.INF").c_str(), match));
+    EXPECT_STREQ(match.name, "x.inf");
+    EXPECT_EQ(match.size, 8u);
+    EXPECT_FALSE(platform.FindFirstMatch((folder.Path() + "\\*.NONE").c_str(), match))
+        << "a match in an empty folder";
 }
 
 } // namespace
