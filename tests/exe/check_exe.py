@@ -99,11 +99,11 @@ def check_program(path):
     expect('subsystem version', version, 'at most (5, 0), which Windows 2000 loads', ok=version <= (5, 0))
     expect('file size', size, 'at most 65536 bytes', ok=size <= 65536)
     with open(ALLOW_LIST, encoding='utf-8') as f:
-        allowed = {tuple(line.split('#')[0].strip().lower().split('!')) for line in f}
+        allowed = {(dll.lower(), name) for dll, _, name in (line.split('#')[0].strip().partition('!') for line in f)}
     for kind in ('DIRECTORY_ENTRY_IMPORT', 'DIRECTORY_ENTRY_DELAY_IMPORT'):
         for dll in getattr(pe, kind, []):
             for function in dll.imports:
-                name = (dll.dll.decode().lower(), (function.name or b'#%d' % function.ordinal).decode().lower())
+                name = (dll.dll.decode().lower(), (function.name or b'#%d' % function.ordinal).decode())
                 expect('import', '!'.join(name), 'a function of win2000-imports.txt, by name, from a system DLL',
                        ok=name[0] in SYSTEM_DLLS and name in allowed)
     wanted = [re.sub(r'\s+#.*', '', line) for line in RESOURCES.strip().splitlines()]
