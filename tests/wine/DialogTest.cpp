@@ -1,31 +1,22 @@
-// The setup dialog and the version box, in-process on the real dialog manager;
-// and the real file search that finds the INF.
+// The setup dialog in-process on the real dialog manager (its icons and its
+// system menu: another process cannot read them), and the real file search.
 #include "SetupDlg.h"
 #include "Win32Platform.h"
-#include "WinApp.h"
 #include "WineTest.h"
 #include "resource.h"
 
 namespace {
 
-// The tool's application object.
-class TestApp : public CWinApp {
-public:
-    BOOL InitInstance() override { return FALSE; }
-};
-
 HICON AppIcon() { return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP)); }
 
-// A setup dialog, the application's main window, open in a folder with a
-// small driver INF. DoModal runs on a thread of its own, so that the test
-// drives the dialog from outside its modal loop, as a user would.
+// A setup dialog open in a folder with a small driver INF. DoModal runs on a thread of its own, so that the
+// test drives the dialog from outside its modal loop, as a user would.
 class DialogTest : public testing::Test {
 protected:
     void SetUp() override
     {
         m_folder.Write("x.inf", "[Zentu]\nA=a\n[Zentu.NTx86.5.1]\nB=b\n");
         SetCurrentDirectoryA(m_folder.Path().c_str());
-        m_app.m_pMainWnd = &m_dialog;
         m_thread = CreateThread(nullptr, 0, Run, &m_dialog, 0, &m_threadId);
         ASSERT_NE(m_window = ShownWindow(kSetupCaption), nullptr) << "the setup dialog did not appear";
         m_list = GetDlgItem(m_window, IDC_MODEL_LIST);
@@ -44,7 +35,6 @@ protected:
     }
 
     TempFolder m_folder;
-    TestApp m_app;
     CSetupDlg m_dialog;
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
@@ -69,7 +59,7 @@ TEST_F(DialogTest, IsATaskBarWindowWithTheAppIconAndTheListFocusedThatMinimisesA
     EXPECT_FALSE(IsIconic(m_window)) << "SC_RESTORE did not restore the dialog";
 }
 
-TEST_F(DialogTest, TheVersionItemOpensAnOwnedBoxThatReturnsToTheDialog)
+TEST_F(DialogTest, TheSystemMenuEndsWithASeparatorAndTheVersionItem)
 {
     HMENU menu = GetSystemMenu(m_window, FALSE);
     const int count = GetMenuItemCount(menu);
@@ -78,30 +68,6 @@ TEST_F(DialogTest, TheVersionItemOpensAnOwnedBoxThatReturnsToTheDialog)
     GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_EQ(text, Cp932("tolvexan のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     EXPECT_TRUE(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR) << "no separator before it";
-
-    // The system may set the low four bits of the command. Each box is closed
-    // in its own way: OK, Escape, the close box.
-    struct Case {
-        WPARAM command;
-        int control; // the box itself when 0
-        UINT message;
-        WPARAM wParam;
-    } const cases[] = {{0x0010, IDOK, BM_CLICK, 0},
-                       {0x0013, IDOK, WM_KEYDOWN, VK_ESCAPE},
-                       {0x001F, 0, WM_SYSCOMMAND, SC_CLOSE}};
-    SendMessageW(m_list, LB_SETCURSEL, 1, 0);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        PostMessageA(m_window, WM_SYSCOMMAND, c.command, 0);
-        HWND box = ShownWindow(Cp932("tolvexanのﾊﾞｰｼﾞｮﾝ情報"));
-        ASSERT_NE(box, nullptr) << "no version box";
-        EXPECT_EQ(GetWindow(box, GW_OWNER), m_window);
-        EXPECT_FALSE(IsWindowEnabled(m_window)) << "the setup dialog waits while the box is open";
-        PostMessageA(c.control ? GetDlgItem(box, c.control) : box, c.message, c.wParam, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(m_window); })) << "the box stays";
-        EXPECT_EQ(ListEntries(m_list), (std::vector<std::string>{"Win2k:A", "WinXP:B"}));
-        EXPECT_EQ(SendMessageW(m_list, LB_GETCURSEL, 0, 0), 1);
-    }
 }
 
 TEST(PlatformTest, TheFileSearchReportsTheFirstMatchWithItsSizeOrNone)

@@ -49,11 +49,6 @@ TEST(ProgramTest, TheShippedBuildListsTheSamplePackageSortedWithTheFirstSelected
                      "Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-1000\"", "WinXP:\"Zentu KTL-4000\"",
                      "WinXP:\"Zentu KTL-5000 Pro\""}));
     EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 0);
-    PostMessageW(program.window, WM_SYSCOMMAND, 0x0010, 0); // the version item
-    HWND box = ShownWindow(Cp932("tolvexanのﾊﾞｰｼﾞｮﾝ情報"));
-    EXPECT_EQ(GetWindow(box, GW_OWNER), program.window) << "the version box belongs to the setup dialog";
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     PostMessageW(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
 }
@@ -70,6 +65,33 @@ TEST(ProgramTest, ShiftHeldAtStartListsTheFirstModelOfEachSection)
     EXPECT_EQ(ListEntries(program.list), (Texts{"Win2k:\"Zentu KTL-3000\"", "WinXP:\"Zentu KTL-5000 Pro\""}));
     program.Post(WM_KEYDOWN, VK_ESCAPE);
     EXPECT_TRUE(program.Exited()) << "Escape did not end the program";
+}
+
+TEST(ProgramTest, TheVersionItemOpensABoxOwnedByTheSetupDialogAndReturnsToIt)
+{
+    // The system may set the low four bits of the command. Each box is closed
+    // in its own way: OK, Escape, the close box.
+    struct Case {
+        WPARAM command;
+        int control; // the box itself when 0
+        UINT message;
+        WPARAM wParam;
+    } const cases[] = {{0x0010, IDOK, BM_CLICK, 0},
+                       {0x0013, IDOK, WM_KEYDOWN, VK_ESCAPE},
+                       {0x001F, 0, WM_SYSCOMMAND, SC_CLOSE}};
+    Program program(kExamples);
+    program.Post(LB_SETCURSEL, 1);
+    for (const Case& c : cases) {
+        PostMessageW(program.window, WM_SYSCOMMAND, c.command, 0);
+        HWND box = ShownWindow(Cp932("tolvexanのﾊﾞｰｼﾞｮﾝ情報"));
+        ASSERT_NE(box, nullptr) << "command " << c.command << " opened no version box";
+        EXPECT_EQ(GetWindow(box, GW_OWNER), program.window);
+        EXPECT_FALSE(IsWindowEnabled(program.window)) << "the setup dialog waits while the box is open";
+        PostMessageW(c.control ? GetDlgItem(box, c.control) : box, c.message, c.wParam, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(program.window); })) << c.command;
+        EXPECT_EQ(ListEntries(program.list).size(), 6u);
+        EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 1);
+    }
 }
 
 TEST(ProgramTest, WithoutADriverShowsOnlyTheErrorAndEndsAfterOk)
