@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""Plants small, realistic faults in the program one at a time, in a scratch copy of the source tree, and
-runs the suites that cover the changed file: a fault that no suite notices is a gap in the tests. A tool
-for developers, not part of the test command; a full run takes a quarter of an hour.
+"""Plants small, realistic faults in the program one at a time, in a scratch copy of the source tree, and runs
+the suites that see the changed file: a fault that none of them notices is a gap in the tests. A tool for
+developers, not part of the test command; a full run takes a few minutes.
 
     tests/plant_faults.py [--rev REV] [--scratch DIR] [FAULT...]"""
-import argparse, json, os, re, shutil, subprocess, sys, time
+import argparse, json, os, re, shutil, subprocess, sys
 
 # name, program file, then pairs of exact text and its replacement
 FAULTS = [
@@ -52,49 +52,28 @@ FAULTS = [
     ("list-unsorted", "res/tolvexan.rc", "LBS_NOTIFY | LBS_SORT | ", "LBS_NOTIFY | "),
     ("ok-button-id", "res/tolvexan.rc", 'DEFPUSHBUTTON   "OK", IDOK,', 'DEFPUSHBUTTON   "OK", IDCANCEL,'),
 ]
-# The suites that see each folder's code, cheapest first; the Wine tree is the one test-all.sh runs.
+# The suites that see each folder's code, cheapest first; "wine" is the Windows tree test-all.sh would run.
 SUITES = {"setup": ["host-asan", "wine"], "shell": ["wine"], "frame": ["wine"], "res": ["win32", "wine"]}
 
 
-def run(command, tree, log, xvfb=False):
-    xvfb = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24"] if xvfb else []
-    done = subprocess.run(xvfb + command, cwd=tree, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                          errors="replace")
-    open(log, "a").write("$ %s\n%s\n" % (" ".join(command), done.stdout))
+def run(command, tree, log):
+    done = subprocess.run(command, cwd=tree, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    log.write("$ %s\n%s\n" % (" ".join(command), done.stdout))
     return done.returncode == 0, done.stdout
 
 
-def check(tree, suites, log, wine, configure=False):
-    """Configures, or builds and tests, `suites`: None when all pass, else what failed first."""
-    presets = [wine if s == "wine" else s for s in suites]
-    # The 32-bit Wine tree's end-to-end tests start build/win32's tolvexan.exe.
-    for preset in dict.fromkeys(["win32"] * (wine in presets and wine.endswith("32")) + presets):
-        if not run(["cmake", "--preset", preset] if configure else ["cmake", "--build", "--preset", preset], tree, log)[0]:
-            return "no %s of %s" % ("configuration" if configure else "build", preset)
-    for preset in [] if configure else presets:
+def check(tree, presets, log, build=True):
+    """Builds (or configures) and tests `presets`: None when all pass, else what failed first."""
+    # The 32-bit Windows tests start build/win32's tolvexan.exe.
+    for preset in dict.fromkeys(["win32"] * ("wine-tests-32" in presets) + presets):
+        if not run(["cmake", "--build", "--preset", preset] if build else ["cmake", "--preset", preset], tree, log)[0]:
+            return "no build of " + preset
+    for preset in presets if build else []:
         # A second try keeps a start-up that was merely slow (Wine under load) from counting.
-        passed, out = run(["ctest", "--preset", preset, "--stop-on-failure", "--repeat", "until-pass:2"], tree, log,
-                          xvfb=preset == wine)
+        xvfb = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24"] if preset.startswith("wine") else []
+        passed, out = run(xvfb + ["ctest", "--preset", preset, "--stop-on-failure", "--repeat", "until-pass:2"], tree, log)
         if not passed:
-            return "%s: %s" % (preset, (re.findall(r"^\s*\d+ - (\S+)", out.split("tests FAILED:")[-1], re.M) or ["?"])[0])
-
-
-def plant(tree, fault, log, wine):
-    path, edits = os.path.join(tree, fault[1]), fault[2:]
-    original = planted = open(path).read()
-    for old, new in zip(edits[::2], edits[1::2]):
-        if planted.count(old) != 1:
-            return "NOT CAUGHT (the text is found %d times)" % planted.count(old)
-        planted = planted.replace(old, new)
-    open(log, "a").write("\n===== %s in %s\n" % (fault[0], fault[1]))
-    try:
-        open(path, "w").write(planted)
-        failure = check(tree, SUITES[fault[1].split("/")[0]], log, wine)
-    finally:
-        open(path, "w").write(original)
-    if not failure or failure.startswith("no "):
-        return "NOT CAUGHT" + (" (%s)" % failure if failure else "")
-    return "caught by " + failure
+            return "%s: %s" % (preset, (re.findall(r"^\s*\d+ - (\S+)", out, re.M) or ["?"])[-1])
 
 
 def main():
@@ -103,35 +82,43 @@ def main():
     parser.add_argument("--scratch", default="/tmp/plant", help="outside the checkout; its src/ is replaced")
     parser.add_argument("faults", nargs="*", help="default: all")
     args = parser.parse_args()
-    if set(args.faults) - {f[0] for f in FAULTS}:
-        parser.error("no such fault: " + " ".join(set(args.faults) - {f[0] for f in FAULTS}))
     chosen = [f for f in FAULTS if not args.faults or f[0] in args.faults]
-    repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    tree, log, start = os.path.join(os.path.abspath(args.scratch), "src"), os.path.join(args.scratch, "log.txt"), time.time()
-    if tree.startswith(repo + "/") or (os.path.exists(tree) and not os.path.exists(log)):
-        parser.error("the scratch folder must lie outside the checkout and hold no other src/")
+    repo, tree = os.path.dirname(os.path.dirname(os.path.abspath(__file__))), os.path.abspath(args.scratch + "/src")
+    if tree.startswith(repo + "/") or len(chosen) < len(args.faults):
+        parser.error("unknown faults, or a scratch folder inside the checkout")
     shutil.rmtree(tree, ignore_errors=True)
     os.makedirs(tree)
-    open(log, "w").close()
     files = "git archive " + args.rev if args.rev else "git ls-files -z | tar -c --null --ignore-failed-read -T -"
-    subprocess.run("set -o pipefail; %s | tar -x -C '%s'" % (files, tree), shell=True, executable="/bin/bash", cwd=repo,
-                   check=True)
-    # The Windows tests test-all.sh would run in the copy.
-    presets = [p["name"] for p in json.load(open(os.path.join(tree, "CMakePresets.json")))["configurePresets"]]
-    arch = os.path.join(tree, "scripts/windows-arch.sh")
-    is32 = os.path.exists(arch) and subprocess.run([arch], stdout=subprocess.PIPE, text=True).stdout.strip() == "32"
-    wine = "wine-tests-32" if is32 and "wine-tests-32" in presets else "wine-tests"
-    suites = [s for s in ["win32", "host-asan", "wine"] if any(s in SUITES[f[1].split("/")[0]] for f in chosen)]
-    failure = check(tree, suites, log, wine, configure=True) or check(tree, suites, log, wine)
+    subprocess.run("%s | tar -x -C '%s'" % (files, tree), shell=True, cwd=repo, check=True)
+    # The Windows tests that test-all.sh would run in the copy.
+    names = [p["name"] for p in json.load(open(tree + "/CMakePresets.json"))["configurePresets"]]
+    is32 = os.path.exists(tree + "/scripts/windows-arch.sh") and \
+        subprocess.run([tree + "/scripts/windows-arch.sh"], stdout=subprocess.PIPE, text=True).stdout.strip() == "32"
+    wine = "wine-tests-32" if is32 and "wine-tests-32" in names else "wine-tests"
+    presets = lambda fault: [wine if s == "wine" else s for s in SUITES[fault[1].split("/")[0]]]
+    used = list(dict.fromkeys(p for fault in chosen for p in presets(fault)))
+    log = open(args.scratch + "/log.txt", "w")
+    failure = check(tree, used, log, build=False) or check(tree, used, log)
     if failure:
-        sys.exit("the clean tree fails (%s); see %s" % (failure, log))
-    print("the clean tree passes %s (%.0f s)" % (", ".join(suites), time.time() - start), flush=True)
+        sys.exit("the clean tree fails (%s); see %s" % (failure, log.name))
+    print("the clean tree passes " + ", ".join(used), flush=True)
     caught = 0
     for fault in chosen:
-        began, verdict = time.time(), plant(tree, fault, log, wine)
+        path, edits = os.path.join(tree, fault[1]), fault[2:]
+        original = planted = open(path).read()
+        for old, new in zip(edits[::2], edits[1::2]):
+            planted = planted.replace(old, new) if planted and planted.count(old) == 1 else None
+        if planted is None:
+            verdict = "NOT CAUGHT: the text to replace is not there once"
+        else:
+            log.write("\n===== %s\n" % fault[0])
+            open(path, "w").write(planted)
+            failure = check(tree, presets(fault), log)
+            open(path, "w").write(original)
+            verdict = "NOT CAUGHT" if not failure or failure.startswith("no ") else "caught by " + failure
         caught += verdict.startswith("caught")
-        print("%-27s %s (%.0f s)" % (fault[0], verdict, time.time() - began), flush=True)
-    print("%d of %d faults caught, %.0f min; log: %s" % (caught, len(chosen), (time.time() - start) / 60, log))
+        print("%-27s %s" % (fault[0], verdict), flush=True)
+    print("%d of %d faults caught; log: %s" % (caught, len(chosen), log.name))
     return 0 if caught == len(chosen) else 1
 
 
