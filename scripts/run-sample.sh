@@ -22,7 +22,7 @@ else
     cmake --preset wine-tests >/dev/null
     cmake --build --preset wine-tests --target tolvexan
     exe=$top/build/wine-tests/program/tolvexan.exe
-    echo "This machine runs no 32-bit code: starting $exe, a 64-bit build of the same sources, under 64-bit Wine"
+    echo "Starting $exe, a 64-bit build of the same sources, under 64-bit Wine: no 32-bit program runs here (or TOLVEXAN_FORCE_64BIT=1)"
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
