@@ -58,7 +58,8 @@ public:
         buffer[length] = '\0';
         return length;
     }
-    bool IsShiftDown() override { return ++shiftPolls, false; } // Shift: the fuzzer and the real program
+    // Shift held is the business of the fuzzer and the end-to-end tests.
+    bool IsShiftDown() override { return ++shiftPolls, false; }
     void StartInstaller(const char* parameters) override { started.push_back(parameters); }
 };
 
