@@ -20,31 +20,28 @@ public:
     uint64_t matchSize = 2000;
     std::map<std::string, Texts> sections = {{"Zentu", {"K1", "K2"}}, {"Zentu.NTx86.5.1", {"X1"}}};
 
-    Texts patterns, reads, files, started; // reads as "section:size"
+    Texts patterns, reads, started; // reads as "section:size"
     int directoryQueries = 0, shiftPolls = 0;
 
     size_t GetWorkingDirectory(char* buffer, size_t size) override
     {
-        const size_t length = workingDirectory.size();
-        ++directoryQueries;
-        if (length >= size || length == 0)
-            return length ? length + 1 : 0;
-        std::memcpy(buffer, workingDirectory.c_str(), length + 1);
-        return length;
+        ++directoryQueries; // "" stands for a failure, which answers 0 as well
+        if (workingDirectory.size() >= size)
+            return workingDirectory.size() + 1;
+        return std::strlen(std::strcpy(buffer, workingDirectory.c_str()));
     }
     bool FindFirstMatch(const char* pattern, FileMatch& match) override
     {
         patterns.push_back(pattern);
-        std::memset(match.name, '#', sizeof match.name);
-        std::memcpy(match.name, matchName.c_str(), std::min(matchName.size() + 1, sizeof match.name));
+        std::strcpy(match.name, matchName.c_str());
         match.size = matchSize;
         return !matchName.empty();
     }
+    // The file read is the fuzzer's business.
     size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
-                           const char* file) override
+                           const char*) override
     {
         reads.push_back(std::string(section) + ":" + std::to_string(size));
-        files.push_back(file);
         if (size > KeyListMaximumSize || reads.size() > 64)
             return ADD_FAILURE() << "runaway reads", 0;
         std::memset(buffer, '#', size); // what the reader does not write is never NUL
@@ -67,21 +64,18 @@ public:
 class FakeModelList : public ModelList {
 public:
     Texts entries;
-    int selected = -1, selects = 0;
-    bool readFails = false;
+    int selected = -1;
 
     void AddEntry(const char* text) override { entries.push_back(text); }
-    void Select(int index) override { selected = index, ++selects; }
+    void Select(int index) override { selected = index; }
     int SelectedIndex() override { return selected; }
-    int EntryLength(int index) override { return Valid(index) ? int(entries[index].size()) : -1; }
+    int EntryLength(int index) override
+    {
+        return size_t(index) < entries.size() ? int(entries[index].size()) : -1;
+    }
     int ReadEntry(int index, char* buffer) override
     {
-        if (readFails || !Valid(index))
-            return -1;
-        std::memcpy(buffer, entries[index].c_str(), entries[index].size() + 1);
+        std::memcpy(buffer, entries.at(index).c_str(), entries[index].size() + 1);
         return int(entries[index].size());
     }
-
-private:
-    bool Valid(int index) const { return index >= 0 && size_t(index) < entries.size(); }
 };
