@@ -21,12 +21,10 @@ set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     set(WINE_ARCH 32)
-    set(TOLVEXAN_EXE_MACHINE 0x14C)
     set(TOLVEXAN_EXE ${CMAKE_SOURCE_DIR}/build/win32/tolvexan.exe
         CACHE FILEPATH "The tool that the end-to-end tests start: the shipped one")
 else()
     set(WINE_ARCH 64)
-    set(TOLVEXAN_EXE_MACHINE 0x8664)
     add_executable(tolvexan WIN32 shell/SetupApp.cpp ${TOLVEXAN_RESOURCES})
     target_link_libraries(tolvexan PRIVATE tolvexan_ui)
     set_target_properties(tolvexan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
@@ -39,7 +37,7 @@ endif()
 # asked to start and what the system's printer set-up received from Wine's
 # traces, which go to standard error: to a log file here.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
-export TOLVEXAN_EXE='${TOLVEXAN_EXE}' TOLVEXAN_EXE_MACHINE='${TOLVEXAN_EXE_MACHINE}'
+export TOLVEXAN_EXE='${TOLVEXAN_EXE}'
 export TOLVEXAN_WINE_ARCH='${WINE_ARCH}'
 export TOLVEXAN_EXAMPLES='${CMAKE_SOURCE_DIR}/examples'
 export TOLVEXAN_PLANTED='${CMAKE_BINARY_DIR}/planted_rundll32.exe'
@@ -51,9 +49,8 @@ file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
 # The dialogs in-process, and the tool end to end.
-add_executable(windows_tests tests/wine/DialogTest.cpp tests/wine/ProgramTest.cpp ${TOLVEXAN_RESOURCES})
+add_executable(windows_tests tests/wine/WindowsTest.cpp ${TOLVEXAN_RESOURCES})
 target_link_libraries(windows_tests PRIVATE tolvexan_ui GTest::gtest_main)
-target_include_directories(windows_tests PRIVATE tests/wine)
 # The tests find windows by caption: one test at a time.
 gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
                      PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
