@@ -17,4 +17,3 @@ cmake --build --preset win32 --target package >/dev/null
 for file in "$@"; do
     cmp "$built/$file" "build/win32/$file"
 done
-echo "the same when built again in another folder: $*"
