@@ -224,8 +224,8 @@ TEST(ProgramTest, WithoutADriverShowsOnlyTheErrorAndEndsAfterOk)
     EXPECT_TRUE(program.Exited()) << "the program did not end after OK";
 }
 
-// What the shell and the system's printer set-up were asked to do since this
-// was made, as Wine traces it.
+// What the shell and the system's printer set-up were asked to do, as Wine
+// traces it: the whole log, and where it stood when this was made.
 struct PrinterSetupTraces {
     static std::string Log()
     {
@@ -288,7 +288,7 @@ TEST(InstallTest, StartsTheSystemsRundll32NotOneInTheDriverFolder)
     char system[MAX_PATH] = "";
     GetSystemDirectoryA(system, MAX_PATH);
     const std::string systemRundll32 = Traced("\"" + std::string(system) + "\\rundll32.exe\" printui.dll");
-    EXPECT_NE(PrinterSetupTraces::Log().find("Execute L\"" + systemRundll32), std::string::npos);
+    EXPECT_NE(traces.Log().find("Execute L\"" + systemRundll32, traces.start), std::string::npos);
 }
 
 } // namespace
