@@ -1,6 +1,40 @@
 #include "Dialog.h"
 
+#include <algorithm>
+
 #include "WinApp.h"
+
+namespace {
+
+// Centres `window` over its owner while the owner is shown and not minimised,
+// otherwise on the work area of the owner's monitor (the primary monitor when
+// it has no owner), and keeps it inside that work area.
+void CenterOverOwner(HWND window)
+{
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(owner ? ::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                            : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                      &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT area = work;
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &area);
+
+    RECT box;
+    ::GetWindowRect(window, &box);
+    const LONG width = box.right - box.left;
+    const LONG height = box.bottom - box.top;
+    LONG x = area.left + (area.right - area.left - width) / 2;
+    LONG y = area.top + (area.bottom - area.top - height) / 2;
+    // Kept inside the work area; one larger than that keeps its caption inside.
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
 
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control)
 {
@@ -46,7 +80,17 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
         dialog->m_hWnd = window;
-        return dialog->OnInitDialog();
+        RECT before;
+        ::GetWindowRect(window, &before);
+        const BOOL focusFirstControl = dialog->OnInitDialog();
+        // The system shows a modal dialog only after this message. One that
+        // its initialisation left hidden and in its place is centred; one
+        // that showed or placed itself stays where it is.
+        RECT after;
+        ::GetWindowRect(window, &after);
+        if (!::IsWindowVisible(window) && after.left == before.left && after.top == before.top)
+            CenterOverOwner(window);
+        return focusFirstControl;
     }
     // Messages such as WM_SETFONT arrive before WM_INITDIALOG, when the
     // window does not know its dialog object yet.

@@ -10,9 +10,9 @@ xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     "$1" "$2" wineboot
     (cd "$3" && "$1" "$2" "$4") &
     sleep 6
-    # The dialog sits at the top left corner of the black screen: trimmed to it.
+    # The dialog stands in the middle of the black screen: trimmed to it.
     import -window root "$5.screen.png"
-    convert "$5.screen.png" -crop 400x420+0+0 -bordercolor black -border 1 -fuzz 5% -trim +repage "$5"
+    convert "$5.screen.png" -bordercolor black -border 1 -fuzz 5% -trim +repage "$5"
     rm -f "$5.screen.png"
     WINEPREFIX="$2" /usr/lib/wine/wineserver$6 -k
 ' sh "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample-$arch" "$1" "$3" "$2" "$arch"
