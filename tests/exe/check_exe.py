@@ -22,7 +22,7 @@ FONT 9, L"ＭＳ Ｐゴシック"
 BEGIN
   CONTROL 128, 65535, "STATIC", 0x50000003, 11, 17, 20, 20  # SS_ICON, 20 x 20 rather than 0 x 0
   CONTROL "tolvexan Version 1.0", 65535, 130, 0x50020080, 40, 10, 119, 8  # WS_GROUP | SS_NOPREFIX
-  LTEXT "Copyright (C) 2026 tolvexan developers", 65535, 40, 25, 119, 8, 0x50020000  # WS_GROUP
+  LTEXT "(C) 2026 tolvexan developers", 65535, 40, 25, 119, 8, 0x50020000  # WS_GROUP
   DEFPUSHBUTTON "OK", 1, 178, 7, 50, 14, 0x50030001
 END
 102 DIALOGEX 0, 0, 191, 197
@@ -59,7 +59,7 @@ BEGIN
       VALUE "FileDescription", L"tolvexan MFC ｱﾌﾟﾘｹｰｼｮﾝ"
       VALUE "FileVersion", "1, 0, 0, 1"
       VALUE "InternalName", "tolvexan"
-      VALUE "LegalCopyright", "Copyright (C) 2026 tolvexan developers"
+      VALUE "LegalCopyright", "(C) 2026 tolvexan developers"
       VALUE "LegalTrademarks", ""
       VALUE "OriginalFilename", "tolvexan.EXE"
       VALUE "ProductName", L"tolvexan ｱﾌﾟﾘｹｰｼｮﾝ"
