@@ -21,7 +21,7 @@ int WINAPI WinMain([[maybe_unused]] HINSTANCE hInstance, [[maybe_unused]] HINSTA
     CWinApp* app = AfxGetApp();
     if (!app || !app->InitInstance())
         return 0;
-    MSG message;
+    MSG message{}; // its wParam is the exit code, also when GetMessageA fails at once
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);

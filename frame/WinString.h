@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "Wnd.h"
 
 // A text loaded from the executable's string table, in the system code page.
 // Held in malloc'd memory: operator new would bring the C++ exception runtime

@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+// The frame calls the ANSI functions by name, while its members (SendMessage,
+// MessageBox, LoadString, AppendMenu) would be renamed by the UNICODE macros.
+#ifdef UNICODE
+#error "tolvexan's frame is ANSI: build it without UNICODE"
+#endif
+
 // A window handle with the few operations the tool needs, each a thin call
 // into the system.
 class CWnd {

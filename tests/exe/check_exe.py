@@ -6,7 +6,7 @@ import pefile  # Debian's python3-pefile
 
 ALLOW_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'win2000-imports.txt')
 # The resources as windres reads them back out of the file, without the icons' pixels and after "#": all
-# in Japanese, and nothing else.
+# in Japanese, and nothing else (no file date in the version block either).
 RESOURCES = '''
 LANGUAGE 17, 1
 1 3  # the icon images
@@ -85,7 +85,9 @@ def resources(path):
     read = subprocess.run(['i686-w64-mingw32-windres', '-i', path, '-O', 'rc'], capture_output=True, text=True,
                           errors='replace')
     text = read.stdout if read.returncode == 0 else 'windres cannot read the file: ' + read.stderr
-    text = re.sub(r'\\x([0-9a-f]{4})', lambda m: chr(int(m[1], 16)), re.sub(r'/\*.*?\*/', '', text, flags=re.S))
+    # windres comments its output; only the version block's file date, which must not be there, is kept.
+    text = re.sub(r'/\*(?! Date:).*?\*/', '', text, flags=re.S)
+    text = re.sub(r'\\x([0-9a-f]{4})', lambda m: chr(int(m[1], 16)), text)
     return [line.rstrip() for line in text.splitlines() if line.strip() and not line.strip().startswith('0x')]
 
 
