@@ -50,6 +50,9 @@ TEST(CatalogueTest, ListsBothSectionsWithOneCallPerSectionAndKey)
     EXPECT_EQ(Build(platform).size(), 2006u);
     g_counting = false;
     EXPECT_EQ(g_blocks, blocks) << "allocations for 6 and for 2006 keys";
+
+    platform.sections = {{"Zentu", {}}, {"Zentu.NTx86.5.1", {}}}; // both answered empty, not absent
+    EXPECT_EQ(Build(platform), Texts{});
 }
 
 TEST(CatalogueTest, PathsAtTheirLimitsDecideTheOutcome)

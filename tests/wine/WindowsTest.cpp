@@ -1,8 +1,8 @@
-// The Windows tests, on the real Win32 API under Wine. In-process: the setup
-// dialog on the real dialog manager (its icons and its system menu, which
-// another process cannot read) and the real file search. End to end:
-// tolvexan.exe started as a user starts it; what the system's printer set-up
-// receives is read from the traces of Wine's own printui.dll.
+// The Windows tests, on the real Win32 API under Wine. In-process: the dialogs
+// on the real dialog manager (icons, system menu and fonts, which another
+// process cannot read) and the real file search. End to end: tolvexan.exe
+// started as a user starts it; what the shell and Wine's own printui.dll
+// receive is read from Wine's traces.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "SetupDlg.h"
+#include "VersionDlg.h"
 #include "Win32Platform.h"
 #include "resource.h"
 
@@ -35,7 +36,7 @@ std::string WindowsPath(const char* setting)
     return path;
 }
 const std::string kExamples = WindowsPath("TOLVEXAN_EXAMPLES"); // the sample driver package
-const std::string kExe = WindowsPath("TOLVEXAN_EXE");           // the tool under test
+const std::filesystem::path kExe = WindowsPath("TOLVEXAN_EXE"); // the tool under test
 
 // Read with the wide functions, which work across processes under Wine too:
 // the tool's code-page-932 texts come back as what they mean.
@@ -66,65 +67,119 @@ HWND ShownWindow(const wchar_t* caption, DWORD timeoutMs = 10000)
     return IsWindowVisible(window) ? window : nullptr;
 }
 
-// A new folder under the temporary folder, removed with its content.
+// A new folder under the temporary folder, removed with its content. Its name
+// holds a blank and "表", whose second byte in code page 932 is a backslash.
 struct TempFolder {
     TempFolder() { EXPECT_TRUE(std::filesystem::create_directory(path)) << path; }
     ~TempFolder() { std::filesystem::remove_all(path, ignored); }
-    std::string PathOf(const char* name) const { return (path / name).string(); }
 
     static inline int count = 0;
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() /
-        ("tolvexan-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
+        (L"tolvexan-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count) + L" 表");
     std::error_code ignored;
 };
 
+using Place = std::pair<LONG, LONG>; // a window's top left corner
+
+// The window's rectangle; for none, the primary monitor's work area.
+RECT RectOf(HWND window)
+{
+    RECT rect{};
+    window ? GetWindowRect(window, &rect) : SystemParametersInfoW(SPI_GETWORKAREA, 0, &rect, 0);
+    return rect;
+}
+Place PlaceOf(HWND window) { return {RectOf(window).left, RectOf(window).top}; }
+
+// Where `window` belongs: centred on `area`, moved into the work area where it would stick out.
+Place Centred(HWND window, const RECT& area)
+{
+    const RECT box = RectOf(window), work = RectOf(nullptr);
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    return {std::clamp(area.left + (area.right - area.left - width) / 2, work.left, work.right - width),
+            std::clamp(area.top + (area.bottom - area.top - height) / 2, work.top, work.bottom - height)};
+}
+
+CDialog* g_dialog = nullptr;
 void (*g_check)(HWND dialog) = nullptr;
 
-// Runs on the setup dialog's modal loop, where a user's input would arrive.
+// Runs on the dialog's modal loop, where a user's input would arrive.
 void CALLBACK CheckAndEnd(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
-    HWND dialog = GetActiveWindow();
-    EXPECT_EQ(dialog, FindWindowW(nullptr, kSetupCaption)) << "the setup dialog is not the active window";
-    g_check(dialog);
-    EndDialog(dialog, IDCANCEL);
+    g_check(g_dialog->m_hWnd);
+    g_dialog->EndDialog(IDCANCEL);
 }
 
-// Opens the setup dialog on the sample package, runs `check` on it, ends it.
-void CheckSetupDialog(void (*check)(HWND dialog))
+// Opens `dialog` on the sample package, runs `check` on it, ends it.
+void CheckDialog(CDialog&& dialog, void (*check)(HWND dialog))
 {
+    g_dialog = &dialog;
     g_check = check;
     SetCurrentDirectoryA(kExamples.c_str());
     SetTimer(nullptr, 0, 10, CheckAndEnd);
-    EXPECT_EQ(CSetupDlg().DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
-TEST(DialogTest, ShowsTheAppIconWithTheListFocusedAndMinimises)
+// A dialog that shows or places itself while it initialises stays where it chose.
+Place g_chosen;
+struct SelfPlacedDialog : CDialog {
+    explicit SelfPlacedDialog(bool show) : CDialog(IDD_VERSION), show(show) {}
+    BOOL OnInitDialog() override
+    {
+        show ? ShowWindow(m_hWnd, SW_SHOWNA) : SetWindowPos(m_hWnd, 0, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        g_chosen = PlaceOf(m_hWnd);
+        return TRUE;
+    }
+    const bool show;
+};
+
+TEST(DialogTest, OpenCentredUnlessPlacedWithIconsMenuItemAndTextsThatFit)
 {
-    CheckSetupDialog([](HWND dialog) {
+    CheckDialog(CSetupDlg(), [](HWND dialog) {
         const HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
         ASSERT_NE(appIcon, nullptr);
         EXPECT_EQ(HICON(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)), appIcon);
         EXPECT_EQ(HICON(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), appIcon);
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_MODEL_LIST)) << "the list has the focus";
+        EXPECT_EQ(PlaceOf(dialog), Centred(dialog, RectOf(nullptr))) << "an unowned dialog opens centred";
+        UpdateWindow(dialog);
+        EXPECT_FALSE(GetUpdateRect(dialog, nullptr, FALSE)) << "painting left undone";
+        HMENU menu = GetSystemMenu(dialog, FALSE);
+        const int count = GetMenuItemCount(menu);
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, L"tolvexan のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+        EXPECT_TRUE(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR) << "no separator before it";
         SendMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(IsIconic(dialog)) << "SC_MINIMIZE did not minimise the dialog";
         EXPECT_EQ(HICON(SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0)), appIcon);
     });
-}
-
-TEST(DialogTest, TheSystemMenuEndsWithASeparatorAndTheVersionItem)
-{
-    CheckSetupDialog([](HWND dialog) {
-        HMENU menu = GetSystemMenu(dialog, FALSE);
-        const int count = GetMenuItemCount(menu);
-        wchar_t text[64] = L"";
-        EXPECT_EQ(GetMenuItemID(menu, count - 1), 0x0010u);
-        GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
-        EXPECT_STREQ(text, L"tolvexan のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-        EXPECT_TRUE(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR) << "no separator before it";
+    // Each text of the version box fits one line of its field in the box's font, with room to spare.
+    CheckDialog(CVersionDlg(), [](HWND box) {
+        int texts = 0;
+        for (HWND field = GetWindow(box, GW_CHILD); field; field = GetWindow(field, GW_HWNDNEXT)) {
+            const LONG style = GetWindowLongW(field, GWL_STYLE);
+            if (GetDlgCtrlID(field) == IDOK || (style & SS_TYPEMASK) == SS_ICON)
+                continue;
+            wchar_t text[128] = L"";
+            GetWindowTextW(field, text, 128);
+            RECT client;
+            GetClientRect(field, &client);
+            RECT needed = client;
+            HDC dc = GetDC(field);
+            SelectObject(dc, HFONT(SendMessageW(field, WM_GETFONT, 0, 0)));
+            DrawTextW(dc, text, -1, &needed,
+                      DT_CALCRECT | DT_WORDBREAK | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
+            ReleaseDC(field, dc);
+            EXPECT_LE(needed.right * 100, client.right * 85) << text << ": too wide";
+            EXPECT_LE(needed.bottom, client.bottom) << text << ": more than one line";
+            ++texts;
+        }
+        EXPECT_EQ(texts, 2);
     });
+    for (const bool show : {false, true})
+        CheckDialog(SelfPlacedDialog(show), [](HWND dialog) { EXPECT_EQ(PlaceOf(dialog), g_chosen); });
 }
 
 TEST(PlatformTest, TheFileSearchReportsTheFirstMatchWithItsSizeOrNone)
@@ -140,13 +195,13 @@ TEST(PlatformTest, TheFileSearchReportsTheFirstMatchWithItsSizeOrNone)
 // The tool, started in `folder`, once its window with `caption` shows; ended
 // by force if a test leaves it running.
 struct Program {
-    explicit Program(const std::string& folder, std::string arguments = "",
+    explicit Program(const std::filesystem::path& folder, std::wstring arguments = L"",
                      const wchar_t* caption = kSetupCaption)
     {
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        arguments = "\"" + kExe + "\" " + arguments;
-        CreateProcessA(kExe.c_str(), &arguments[0], 0, 0, FALSE, 0, 0, folder.c_str(), &startup, &process);
+        arguments = L"\"" + kExe.wstring() + L"\" " + arguments;
+        CreateProcessW(kExe.c_str(), &arguments[0], 0, 0, FALSE, 0, 0, folder.c_str(), &startup, &process);
         list = GetDlgItem(window = ShownWindow(caption, 15000), 1000);
     }
     ~Program()
@@ -156,70 +211,72 @@ struct Program {
         CloseHandle(process.hProcess);
     }
     bool Exited() const { return WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0; }
-    void Click() const { PostMessageW(GetDlgItem(window, 1001), BM_CLICK, 0, 0); }
+    // A person's click on the install button: with the mouse, which a disabled button ignores.
+    void Click() const
+    {
+        const RECT button = RectOf(GetDlgItem(window, 1001));
+        SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0), mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    }
 
     PROCESS_INFORMATION process{};
     HWND window, list;
 };
 
-TEST(ProgramTest, TheShippedBuildListsTheSamplePackageSortedWithTheFirstSelected)
-{
-    DWORD type = ~0u; // 32-bit tests start the shipped 32-bit program
-    EXPECT_TRUE(GetBinaryTypeA(kExe.c_str(), &type)) << kExe;
-    EXPECT_EQ(type, sizeof(void*) == 4 ? SCS_32BIT_BINARY : SCS_64BIT_BINARY) << kExe;
-
-    Program program(kExamples, "/? -x --install \"C:\\no such.inf\" lpt2:"); // ignored
-    EXPECT_EQ(ListEntries(program.list),
-              (WideTexts{L"Win2k:\"Zentu KTL-1000\"", L"Win2k:\"Zentu KTL-2000 カラー\"",
-                         L"Win2k:\"Zentu KTL-3000\"", L"WinXP:\"Zentu KTL-1000\"",
-                         L"WinXP:\"Zentu KTL-4000\"", L"WinXP:\"Zentu KTL-5000 Pro\""}));
-    EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 0);
-    PostMessageW(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
-}
-
-TEST(ProgramTest, ShiftHeldAtStartListsTheFirstModelOfEachSection)
+TEST(ProgramTest, ShiftHeldListsFirstModelsAndTheVersionItemOpensABoxCentredOverTheDialog)
 {
     keybd_event(VK_SHIFT, 0, 0, 0);
     Program program(kExamples);
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     EXPECT_EQ(ListEntries(program.list),
               (WideTexts{L"Win2k:\"Zentu KTL-3000\"", L"WinXP:\"Zentu KTL-5000 Pro\""}));
-    PostMessageW(program.list, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_TRUE(program.Exited()) << "Escape did not end the program";
-}
-
-TEST(ProgramTest, TheVersionItemOpensABoxOwnedByTheSetupDialogAndReturnsToIt)
-{
-    Program program(kExamples);
     PostMessageW(program.list, LB_SETCURSEL, 1, 0);
-    // The system may set the low four bits of the command. Each box is closed
-    // in its own way: OK, Escape, the close box.
-    using Case = std::tuple<WPARAM, UINT, WPARAM>; // command, then the message that closes the box
-    for (const auto& [command, message, wParam] :
-         {Case{0x0010, BM_CLICK, 0}, Case{0x0013, WM_KEYDOWN, VK_ESCAPE},
-          Case{0x001F, WM_SYSCOMMAND, SC_CLOSE}}) {
-        PostMessageW(program.window, WM_SYSCOMMAND, command, 0);
+    const RECT work = RectOf(nullptr);
+    // Opened as a person does, from the system menu by keyboard (0), or by the command with the low bits the
+    // system may set; over the dialog moved aside, in a corner, minimised; closed by OK, Escape, close box.
+    using Case = std::tuple<WPARAM, POINT, UINT, UINT, WPARAM>;
+    for (const auto& [command, place, show, message, wParam] :
+         {Case{0, {40, 30}, SW_RESTORE, BM_CLICK, 0},
+          Case{0x0013, {work.right - 60, work.bottom - 40}, SW_RESTORE, WM_KEYDOWN, VK_ESCAPE},
+          Case{0x001F, {40, 30}, SW_MINIMIZE, WM_SYSCOMMAND, SC_CLOSE}}) {
+        SetWindowPos(program.window, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(program.window, show);
+        if (command == 0) {
+            PostMessageW(program.window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+            EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE; }));
+            keybd_event(VK_UP, 0, 0, 0), keybd_event(VK_UP, 0, KEYEVENTF_KEYUP, 0);
+            keybd_event(VK_RETURN, 0, 0, 0), keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+        } else {
+            PostMessageW(program.window, WM_SYSCOMMAND, command, 0);
+        }
         HWND box = ShownWindow(L"tolvexanのﾊﾞｰｼﾞｮﾝ情報");
         ASSERT_NE(box, nullptr) << "command " << command << " opened no version box";
         EXPECT_EQ(GetWindow(box, GW_OWNER), program.window);
+        EXPECT_EQ(PlaceOf(box), Centred(box, RectOf(show == SW_MINIMIZE ? nullptr : program.window)))
+            << command;
         EXPECT_FALSE(IsWindowEnabled(program.window)) << "the setup dialog waits while the box is open";
         PostMessageW(message == WM_SYSCOMMAND ? box : GetDlgItem(box, IDOK), message, wParam, 0);
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) && IsWindowEnabled(program.window); })) << command;
         EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 1);
     }
+    PostMessageW(program.list, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(program.Exited()) << "Escape did not end the program";
 }
 
 TEST(ProgramTest, WithoutADriverShowsOnlyTheErrorAndEndsAfterOk)
 {
     TempFolder empty;
-    Program program(empty.path.string(), "", L"エラー発生");
+    Program program(empty.path, L"", L"エラー発生");
     ASSERT_NE(program.window, nullptr) << "no error box";
     wchar_t text[64] = L"";
     GetDlgItemTextW(program.window, 0xFFFF, text, 64);
     EXPECT_STREQ(text, L"Zentu KTLドライバが展開されたフォルダで実行してください。");
-    EXPECT_EQ(GetDlgItem(program.window, IDCANCEL), nullptr) << "only an OK button";
-    EXPECT_EQ(ShownWindow(kSetupCaption, 0), nullptr) << "the setup dialog must not show";
+    for (const int button : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE})
+        EXPECT_EQ(GetDlgItem(program.window, button), nullptr) << "a button besides OK: " << button;
+    EXPECT_EQ(SendMessageW(GetDlgItem(program.window, 0x440), STM_GETICON, 0, 0), 0) << "an icon in the box";
+    const HWND setup = FindWindowW(nullptr, kSetupCaption);
+    EXPECT_TRUE(setup && GetWindow(program.window, GW_OWNER) == setup) << "not the setup dialog's box";
+    EXPECT_FALSE(IsWindowVisible(setup)) << "the setup dialog must not show";
     PostMessageW(program.window, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(program.Exited()) << "the program did not end after OK";
 }
@@ -232,63 +289,98 @@ struct PrinterSetupTraces {
         std::ifstream log(WindowsPath("TOLVEXAN_WINE_LOG"), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(log), {});
     }
-    // The parameters of each start of the printer set-up: waits for `count`, then a little for any more.
-    Texts Launches(size_t count, DWORD timeoutMs = 20000) const
+    // What the first group of `pattern` holds in each trace line since this was made: waits for `count`, then
+    // a little for any more. The shell's lines tell owner, verb, file, parameters, folder and show state.
+    Texts Since(const char* pattern, size_t count, DWORD timeoutMs = 20000) const
     {
-        static const std::regex launch(":trace:printui:PrintUIEntryW \\(.*?L\"(.*)\", 0x");
-        Texts launches;
+        const std::regex line(pattern);
+        Texts found;
         const auto read = [&] {
             const std::string log = Log().substr(start);
-            launches.assign(std::sregex_token_iterator(log.begin(), log.end(), launch, 1), {});
-            return launches.size() >= count;
+            found.assign(std::sregex_token_iterator(log.begin(), log.end(), line, 1), {});
+            return found.size() >= count;
         };
         WaitFor(read, timeoutMs);
         Sleep(1500);
         read();
-        return launches;
+        return found;
+    }
+    // The parameters that each start of the printer set-up received, and the show state it was given.
+    Texts Launches(size_t count, DWORD timeoutMs = 20000) const
+    {
+        return Since(":trace:printui:PrintUIEntryW \\(\\w+, \\w+, L\"(.*)\\)\n", count, timeoutMs);
     }
     const size_t start = Log().size();
 };
 
-// Text as Wine traces it: quotation marks and backslashes escaped.
-std::string Traced(const std::string& text)
+// Text as Wine traces it: quotation marks and backslashes escaped, characters beyond ASCII as \hhhh.
+std::string Traced(const std::wstring& text)
 {
-    return std::regex_replace(text, std::regex(R"(["\\])"), "\\$&");
+    std::string traced;
+    for (const wchar_t c : text) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\%04x", unsigned(c));
+        traced += c > 126 ? hex : std::string(c == '"' || c == '\\', '\\') + char(c);
+    }
+    return traced;
 }
 
-TEST(InstallTest, AClickInstallsTheSelectedModelOnLpt1AndNothingElseStartsIt)
+// The parameters that install `model` from `inf` on lpt1:, as Wine traces them.
+std::string Command(const std::wstring& model, const std::filesystem::path& inf)
 {
+    return Traced(L"/if /m " + model + L" /f \"" + inf.wstring() + L"\" /r \"lpt1:\"");
+}
+
+TEST(InstallTest, ListsTheSampleSortedAndEachClickInstallsTheSelectedModelOnLpt1)
+{
+    DWORD type = ~0u; // 32-bit tests start the shipped 32-bit program
+    EXPECT_TRUE(GetBinaryTypeW(kExe.c_str(), &type)) << kExe;
+    EXPECT_EQ(type, sizeof(void*) == 4 ? SCS_32BIT_BINARY : SCS_64BIT_BINARY) << kExe;
+
     PrinterSetupTraces traces;
-    Program program(kExamples);
+    Program program(kExamples, L"/? -x --install \"C:\\no such.inf\" lpt2:"); // ignored
+    EXPECT_EQ(ListEntries(program.list),
+              (WideTexts{L"Win2k:\"Zentu KTL-1000\"", L"Win2k:\"Zentu KTL-2000 カラー\"",
+                         L"Win2k:\"Zentu KTL-3000\"", L"WinXP:\"Zentu KTL-1000\"",
+                         L"WinXP:\"Zentu KTL-4000\"", L"WinXP:\"Zentu KTL-5000 Pro\""}));
+    EXPECT_EQ(SendMessageW(program.list, LB_GETCURSEL, 0, 0), 0);
+    PostMessageW(program.list, WM_KEYDOWN, VK_DOWN, 0); // to the second model, whose name is Japanese
     program.Click();
-    EXPECT_EQ(traces.Launches(1),
-              Texts{Traced("/if /m \"Zentu KTL-1000\" /f \"" + kExamples + "\\ZNTKTL.INF\" /r \"lpt1:\"")});
+    program.Click();
+    const std::string command = Command(L"\"Zentu KTL-2000 カラー\"", kExamples + "\\ZNTKTL.INF");
+    EXPECT_EQ(traces.Launches(2), Texts(2, command + "\", 0x1")) << "two clicks, two installations";
+    // Owned by the dialog, the system's rundll32 by its full path, no working folder, shown normally.
+    char owner[20];
+    snprintf(owner, sizeof owner, "%0*llX", int(2 * sizeof(HWND)), 0ULL + uintptr_t(program.window));
+    EXPECT_EQ(traces.Since(":trace:exec:SHELL_execute mask=\\w+ (.*) class=", 2),
+              Texts(2, "hwnd=" + std::string(owner) + " verb=L\"open\" file=L\"" +
+                           Traced(L"C:\\windows\\system32\\rundll32.exe") +
+                           "\" parm=L\"printui.dll,PrintUIEntry " + command +
+                           "\" dir=(null) show=0x00000001"));
     EXPECT_TRUE(IsWindowVisible(program.window)) << "the dialog stays open";
 
     // Posted, so that they reach the tool in this order.
     PostMessageW(program.list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageW(program.list, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(program.Exited()) << "Enter in the list did not close the tool";
-    EXPECT_EQ(traces.Launches(2, 3000).size(), 1u) << "a double-click or Enter started an installation";
+    EXPECT_EQ(traces.Launches(3, 3000).size(), 2u) << "a double-click or Enter started an installation";
 }
 
-TEST(InstallTest, StartsTheSystemsRundll32NotOneInTheDriverFolder)
+TEST(InstallTest, FromAJapaneseFolderInstallsFromThereButNotWithItsRundll32)
 {
     TempFolder folder;
-    CopyFileA((kExamples + "\\ZNTKTL.INF").c_str(), folder.PathOf("ZNTKTL.INF").c_str(), FALSE);
-    ASSERT_TRUE(
-        CopyFileA(WindowsPath("TOLVEXAN_PLANTED").c_str(), folder.PathOf("rundll32.exe").c_str(), FALSE));
+    std::filesystem::copy_file(kExamples + "\\ZNTKTL.INF", folder.path / "ZNTKTL.INF");
+    std::filesystem::copy_file(WindowsPath("TOLVEXAN_PLANTED"), folder.path / "rundll32.exe");
     PrinterSetupTraces traces;
-    Program program(folder.path.string());
+    Program program(folder.path);
+    EXPECT_EQ(ListEntries(program.list).size(), 6u);
     program.Click();
-    EXPECT_EQ(traces.Launches(1).size(), 1u) << "the printer set-up did not start";
-    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("planted-ran")))
+    EXPECT_EQ(traces.Launches(1),
+              Texts{Command(L"\"Zentu KTL-1000\"", folder.path / "ZNTKTL.INF") + "\", 0x1"});
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "planted-ran"))
         << "the driver folder's rundll32.exe ran";
-    // Wine may run its own rundll32 for any file of that name: what the shell was asked to start tells.
-    char system[MAX_PATH] = "";
-    GetSystemDirectoryA(system, MAX_PATH);
-    const std::string systemRundll32 = Traced("\"" + std::string(system) + "\\rundll32.exe\" printui.dll");
-    EXPECT_NE(traces.Log().find("Execute L\"" + systemRundll32, traces.start), std::string::npos);
+    PostMessageW(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
 }
 
 } // namespace
