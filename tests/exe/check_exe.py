@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Checks the built tolvexan.exe (check_exe.py EXE) or the release archive made of it (check_exe.py EXE ZIP)
 against what they must hold. Prints each difference, expected and found; exits 1 if there is any."""
-import difflib, os, re, subprocess, sys, zipfile
+import difflib, os, re, struct, subprocess, sys, time, zipfile
 import pefile  # Debian's python3-pefile
 
 ALLOW_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'win2000-imports.txt')
@@ -112,10 +112,20 @@ def check_program(path):
 
 
 def check_archive(zip_path, exe_path):
-    with zipfile.ZipFile(zip_path) as archive, open(exe_path, 'rb') as exe:
-        members, program = {name: archive.read(name) for name in archive.namelist()}, exe.read()
-    expect('archive members', sorted(members), ['TOLVEXAN.TXT', 'tolvexan.exe'])
+    with zipfile.ZipFile(zip_path) as archive, open(zip_path, 'rb') as raw, open(exe_path, 'rb') as exe:
+        infos, data, program = archive.infolist(), raw.read(), exe.read()
+        members = {info.filename: archive.read(info) for info in infos}
+    expect('archive members', list(members), ['tolvexan.exe', 'TOLVEXAN.TXT'])
     expect('archived tolvexan.exe', 'other bytes', 'the built program', ok=members.get('tolvexan.exe') == program)
+    # What Windows XP's zip folders read, and nothing of the builder: the commit's time in UTC, fixed modes.
+    epoch = int(os.environ.get('SOURCE_DATE_EPOCH') or subprocess.run(
+        ['git', '-C', os.path.dirname(ALLOW_LIST), 'log', '-1', '--format=%ct'], capture_output=True).stdout)
+    date = time.gmtime(epoch & ~1)[:6]  # zip times go in steps of two seconds
+    for info, mode in zip(infos, ('0o100755', '0o100644')):
+        local_extra = struct.unpack_from('<H', data, info.header_offset + 28)[0]  # in the member's own header
+        expect(f'{info.filename}: stored or deflate, version needed, extra fields, date, system, mode',
+               (info.compress_type in (0, 8), info.extract_version, info.extra, local_extra, info.date_time,
+                info.create_system, oct(info.external_attr >> 16)), (True, 20, b'', 0, date, 3, mode))
     text = members.get('TOLVEXAN.TXT', b'')
     expect('TOLVEXAN.TXT byte-order mark', text[:2], b'\xff\xfe')  # UTF-16LE, for Notepad
     lines = text[2:].decode('utf-16-le').split('\r\n')
