@@ -96,13 +96,14 @@ def main():
     chosen = [f for f in FAULTS if not args.faults or f[0] in args.faults]
     if len(chosen) < len(args.faults):
         parser.error("unknown faults")
-    # Outside the checkout, and kept, so that the next run reuses the builds.
+    # Kept outside the checkout for the next run's builds; not a checkout, so the archive takes this commit's time.
     scratch, repo = "/tmp/tolvexan-plant", os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     tree = scratch + "/src"
     shutil.rmtree(tree, ignore_errors=True)
     os.makedirs(tree)
     copy = "git ls-files -z | tar -c --null --ignore-failed-read -T - | tar -x -C " + tree
     subprocess.run(copy, shell=True, cwd=repo, check=True)  # the tracked files as they are on disk
+    os.environ.setdefault("SOURCE_DATE_EPOCH", subprocess.getoutput("git -C '%s' log -1 --format=%%ct" % repo))
     arch = subprocess.run([tree + "/scripts/windows-arch.sh"], stdout=subprocess.PIPE, text=True).stdout.strip()
     wine = "wine-tests-32" if arch == "32" else "wine-tests"
     presets = lambda fault: [wine if s == "wine" else s for s in SUITES[fault[1].split("/")[0]]]

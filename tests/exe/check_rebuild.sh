@@ -19,8 +19,7 @@ export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
 [ -z "$as" ] || chown -R 65534:65534 "$copy"
 cd "$copy"
 $as sh -c "${as:+umask 077 && }cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package >/dev/null"
-status=0
 for file in "$@"; do
-    cmp "$built/$file" "build/win32/$file" || status=1
+    cmp "$built/$file" "build/win32/$file" || differ=1
 done
-exit $status
+exit ${differ:-0}
