@@ -54,7 +54,7 @@ FAULTS = [
     ("cancel-not-handled", "frame/Dialog.cpp", "OnCancel() { EndDialog(IDCANCEL); }", "OnCancel() {}"),
     ("entry-length-in-characters", "frame/Controls.h", "SendMessage(LB_GETTEXTLEN, index)",
      "::SendMessageW(m_hWnd, LB_GETTEXTLEN, index, 0)"),
-    ("centred-on-screen-when-owned", "frame/Dialog.cpp", "::GetWindowRect(owner, &area);", ";"),
+    ("centred-on-screen-when-owned", "frame/Dialog.cpp", "GetWindowRect(owner,", "GetWindowRect(::GetDesktopWindow(),"),
     ("centred-over-minimised-owner", "frame/Dialog.cpp", " && !::IsIconic(owner)", ""),
     ("centred-when-shown", "frame/Dialog.cpp", "!::IsWindowVisible(window) && ", ""),
     ("centred-when-placed", "frame/Dialog.cpp", " && after.left == before.left && after.top == before.top", ""),
