@@ -1,38 +1,56 @@
 #!/bin/sh
-# Installs what building and testing tolvexan needs on Debian 12, when it is
-# missing: the MinGW-w64 cross compilers (the program's, and those of the
-# tests under Wine), Wine (32-bit too where this machine runs i386 code),
-# Xvfb, a Japanese locale and fonts, GoogleTest and Google Benchmark, clang
-# for the fuzzer, the static checkers, and the Python module that reads PE
-# files.
+# Installs what tolvexan needs on Debian 12, when it is missing.
+#   install-deps.sh sample  what building the program and starting it under
+#                           Wine needs (scripts/run-sample.sh): CMake, the
+#                           MinGW-w64 compiler of the program, Wine (32-bit
+#                           where this machine runs i386 code, else 64-bit with
+#                           the compiler and GoogleTest source of the tree that
+#                           builds the 64-bit program), Xvfb and ImageMagick
+#                           for the picture, a Japanese locale and fonts
+#   install-deps.sh         everything: also the compilers of the tests,
+#                           GoogleTest, Google Benchmark, clang for the fuzzer,
+#                           the static checkers and the module that reads PE files
 set -eu
-
-packages="cmake make g++ g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64 fonts-wine xvfb xauth locales fonts-ipafont-gothic googletest libgtest-dev
-  libbenchmark-dev python3 python3-pefile imagemagick jq
-  clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 cppcheck"
+here=$(dirname "$0")
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-missing=""
-for package in $packages; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing="$missing $package"
-done
-
-if [ -n "$missing" ]; then
+updated=""
+install_missing() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing="$missing $package"
+    done
+    [ -n "$missing" ] || return 0
     echo "Installing:$missing"
-    as_root apt-get update -q
-    # shellcheck disable=SC2086
+    [ -n "$updated" ] || as_root apt-get update -q
+    updated=1
+    # shellcheck disable=SC2086 # one word a package
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
-fi
+}
 
-# The shipped program is 32-bit: where this machine runs i386 code, its tests
-# run it under 32-bit Wine, which comes with Debian's i386 architecture.
-if [ "$("$(dirname "$0")/windows-arch.sh")" = 32 ] &&
-    ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+# The probe for i386 code links with binutils.
+install_missing binutils
+arch=$("$here/windows-arch.sh")
+
+packages="cmake make python3 g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
+  locales fonts-ipafont-gothic"
+# Where no i386 code runs, the Wine test tree builds the 64-bit program.
+[ "$arch" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
+if [ "${1:-}" != sample ]; then
+    packages="$packages g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest libgtest-dev
+      libbenchmark-dev python3-pefile jq clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 cppcheck
+      shellcheck pyflakes3"
+fi
+# shellcheck disable=SC2086 # one word a package
+install_missing $packages
+
+# The shipped program is 32-bit: where this machine runs i386 code, it runs
+# under 32-bit Wine, which comes with Debian's i386 architecture.
+if [ "$arch" = 32 ] && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine32:i386

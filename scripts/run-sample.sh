@@ -10,7 +10,7 @@ set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
 
-scripts/install-deps.sh
+scripts/install-deps.sh sample
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 TOLVEXAN_WINE_ARCH=$(scripts/windows-arch.sh)
