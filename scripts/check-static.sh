@@ -1,5 +1,6 @@
 #!/bin/sh
-# Static checks: clang-format (the house style) of all C++ code; clang-tidy
+# Static checks: clang-format (the house style) of all C++ code; shellcheck
+# of every shell script and pyflakes of every Python script; clang-tidy
 # (.clang-tidy) and cppcheck of the program's own code, as the win32 tree
 # compiles it for 32-bit Windows with the MinGW headers. Run it after the
 # win32 tree is configured. Exits non-zero on any finding.
@@ -10,9 +11,14 @@ status=0
 fail() { echo "$1"; status=1; }
 
 echo "== clang-format"
-# shellcheck disable=SC2046
-clang-format-14 --dry-run -Werror $(git ls-files '*.cpp' '*.h') ||
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run -Werror ||
     fail "clang-format: the code above is not in the house style (clang-format-14 -i FILE)"
+
+echo "== shellcheck"
+git ls-files -z '*.sh' .ci/run | xargs -0 shellcheck || fail "shellcheck: findings above"
+
+echo "== pyflakes"
+git ls-files -z '*.py' | xargs -0 pyflakes3 || fail "pyflakes: findings above"
 
 echo "== clang-tidy"
 [ -f build/win32/compile_commands.json ] || fail "build/win32 is not configured"
@@ -21,7 +27,7 @@ echo "== clang-tidy"
 includes=$(echo | i686-w64-mingw32-g++-win32 -xc++ -E -v - 2>&1 |
     sed -n '/#include <...> search starts here/,/End of search list/p' |
     grep -E '^ /.*(/c\+\+|mingw32/include)' | sed 's/^ */--extra-arg-before=-isystem/')
-# shellcheck disable=SC2046,SC2086
+# shellcheck disable=SC2046,SC2086 # one word an option or a file, as above
 out=$(clang-tidy-14 --quiet -p build/win32 --extra-arg=--target=i686-w64-mingw32 $includes \
     $(jq -r '.[].file' build/win32/compile_commands.json | grep -E '/(setup|frame|shell)/' | sort -u) 2>&1 |
     grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true)

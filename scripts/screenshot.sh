@@ -4,8 +4,9 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 arch=${TOLVEXAN_WINE_ARCH:-$("$top/scripts/windows-arch.sh")}
-export TOLVEXAN_WINE_ARCH=$arch
+export TOLVEXAN_WINE_ARCH="$arch"
 
+# shellcheck disable=SC2016 # the inner script expands its own arguments
 xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     "$1" "$2" wineboot
     (cd "$3" && "$1" "$2" "$4") &

@@ -22,4 +22,4 @@ $as sh -c "${as:+umask 077 && }cmake --preset win32 >/dev/null && cmake --build 
 for file in "$@"; do
     cmp "$built/$file" "build/win32/$file" || differ=1
 done
-exit ${differ:-0}
+exit "${differ:-0}"
