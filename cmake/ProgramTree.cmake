@@ -14,12 +14,14 @@ target_link_options(tolvexan PRIVATE -static -s -Wl,--gc-sections -Wl,--no-inser
 find_program(DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 add_test(NAME executable COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py $<TARGET_FILE:tolvexan>)
 
-# The text for driver-package vendors that goes into the release archive with the program.
+# The text for driver-package vendors that goes into the release archive with the program; its title
+# takes the version.
 set(PACKAGE_TEXT ${CMAKE_BINARY_DIR}/TOLVEXAN.TXT)
+configure_file(docs/package/TOLVEXAN.TXT ${CMAKE_BINARY_DIR}/TOLVEXAN.utf-8.txt @ONLY)
 add_custom_command(OUTPUT ${PACKAGE_TEXT}
     COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/make_package_text.py
-            ${CMAKE_SOURCE_DIR}/docs/package/TOLVEXAN.TXT ${PACKAGE_TEXT}
-    DEPENDS ${CMAKE_SOURCE_DIR}/docs/package/TOLVEXAN.TXT ${CMAKE_SOURCE_DIR}/scripts/make_package_text.py)
+            ${CMAKE_BINARY_DIR}/TOLVEXAN.utf-8.txt ${PACKAGE_TEXT}
+    DEPENDS ${CMAKE_BINARY_DIR}/TOLVEXAN.utf-8.txt ${CMAKE_SOURCE_DIR}/scripts/make_package_text.py)
 add_custom_target(package_text ALL DEPENDS ${PACKAGE_TEXT})
 
 # The release archive: the same bytes from every builder of one commit, which CPack's zip writer cannot

@@ -14,6 +14,14 @@ add_library(tolvexan_ui STATIC
 )
 target_include_directories(tolvexan_ui PUBLIC setup frame shell res)
 
-# The resource script names its icon relative to res/.
+# The resource script names its icon relative to res/, and takes its version
+# from project(VERSION), the one place where it is written.
 set(TOLVEXAN_RESOURCES ${CMAKE_SOURCE_DIR}/res/tolvexan.rc)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version/version.h @ONLY CONTENT [[
+#define TOLVEXAN_VERSION_NUMBERS @PROJECT_VERSION_MAJOR@,@PROJECT_VERSION_MINOR@,@PROJECT_VERSION_PATCH@,@PROJECT_VERSION_TWEAK@
+#define TOLVEXAN_VERSION_TEXT "@PROJECT_VERSION_MAJOR@, @PROJECT_VERSION_MINOR@, @PROJECT_VERSION_PATCH@, @PROJECT_VERSION_TWEAK@"
+#define TOLVEXAN_VERSION_BOX_TEXT "tolvexan Version @PROJECT_VERSION_MAJOR@.@PROJECT_VERSION_MINOR@"
+]])
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/version")
+# The dependency scanner does not follow the flags' folders: a new version must rebuild the resources.
+set_source_files_properties(${TOLVEXAN_RESOURCES} PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/version/version.h)
