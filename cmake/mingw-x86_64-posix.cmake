@@ -1,9 +1,9 @@
 # Test programs that run under Wine, and the build of the tool that they start.
 #
-# 64-bit: the kernel of our build and CI machines has 32-bit code disabled, so
-# no 32-bit process runs there, not even under Wine. The same sources are built
-# for x86-64 Windows to drive the real Win32 API under 64-bit Wine; the shipped
-# 32-bit program is checked as a file (see tests/exe).
+# 64-bit, for machines whose kernel runs no i386 code (scripts/windows-arch.sh
+# prints 64): no 32-bit process runs there, not even under Wine. The same
+# sources are built for x86-64 Windows to drive the real Win32 API under 64-bit
+# Wine; the shipped 32-bit program is checked as a file (see tests/exe).
 #
 # "posix" thread model, because GoogleTest needs std::mutex. Never used for the
 # shipped program.
