@@ -80,16 +80,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
         dialog->m_hWnd = window;
-        RECT before;
-        ::GetWindowRect(window, &before);
         const BOOL focusFirstControl = dialog->OnInitDialog();
-        // The system shows a modal dialog only after this message. One that
-        // its initialisation left hidden and in its place is centred; one
-        // that showed or placed itself stays where it is.
-        RECT after;
-        ::GetWindowRect(window, &after);
-        if (!::IsWindowVisible(window) && after.left == before.left && after.top == before.top)
-            CenterOverOwner(window);
+        // The system shows a modal dialog only after this message: placed
+        // now, it opens where it belongs.
+        CenterOverOwner(window);
         return focusFirstControl;
     }
     // Messages such as WM_SETFONT arrive before WM_INITDIALOG, when the

@@ -89,7 +89,7 @@ public:
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
 
 // A modal dialog built on a dialog template of the executable. It opens
-// centred over its owner, unless its initialisation shows or places it.
+// centred over its owner.
 class CDialog : public CWnd {
 public:
     // A dialog with no parent is owned by the application's main window.

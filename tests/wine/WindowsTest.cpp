@@ -121,20 +121,7 @@ void CheckDialog(CDialog&& dialog, void (*check)(HWND dialog))
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
-// A dialog that shows or places itself while it initialises stays where it chose.
-Place g_chosen;
-struct SelfPlacedDialog : CDialog {
-    explicit SelfPlacedDialog(bool show) : CDialog(IDD_VERSION), show(show) {}
-    BOOL OnInitDialog() override
-    {
-        show ? ShowWindow(m_hWnd, SW_SHOWNA) : SetWindowPos(m_hWnd, 0, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        g_chosen = PlaceOf(m_hWnd);
-        return TRUE;
-    }
-    const bool show;
-};
-
-TEST(DialogTest, OpenCentredUnlessPlacedWithIconsMenuItemAndTextsThatFit)
+TEST(DialogTest, OpenCentredWithIconsMenuItemAndTextsThatFit)
 {
     CheckDialog(CSetupDlg(), [](HWND dialog) {
         const HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
@@ -178,8 +165,6 @@ TEST(DialogTest, OpenCentredUnlessPlacedWithIconsMenuItemAndTextsThatFit)
         }
         EXPECT_EQ(texts, 2);
     });
-    for (const bool show : {false, true})
-        CheckDialog(SelfPlacedDialog(show), [](HWND dialog) { EXPECT_EQ(PlaceOf(dialog), g_chosen); });
 }
 
 TEST(PlatformTest, TheFileSearchReportsTheFirstMatchWithItsSizeOrNone)
