@@ -5,11 +5,8 @@ include(GoogleTest)
 add_library(tolvexan_setup STATIC ${SETUP_PORTABLE_SOURCES})
 target_include_directories(tolvexan_setup PUBLIC setup)
 
-# malloc is wrapped at link time, so that the tests see what the
-# setup code allocates.
 add_executable(setup_host_tests tests/host/CatalogueTest.cpp tests/host/InstallTest.cpp)
 target_link_libraries(setup_host_tests PRIVATE tolvexan_setup GTest::gtest GTest::gtest_main)
-target_link_options(setup_host_tests PRIVATE -Wl,--wrap=malloc)
 gtest_discover_tests(setup_host_tests)
 
 # The catalogue's cost per key (bench/run.sh), never built by the tests.
