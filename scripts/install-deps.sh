@@ -1,15 +1,8 @@
 #!/bin/sh
 # Installs what tolvexan needs on Debian 12, when it is missing.
-#   install-deps.sh sample  what building the program and starting it under
-#                           Wine needs (scripts/run-sample.sh): CMake, the
-#                           MinGW-w64 compiler of the program, Wine (32-bit
-#                           where this machine runs i386 code, else 64-bit with
-#                           the compiler and GoogleTest source of the tree that
-#                           builds the 64-bit program), Xvfb and ImageMagick
-#                           for the picture, a Japanese locale and fonts
-#   install-deps.sh         everything: also the compilers of the tests,
-#                           GoogleTest, Google Benchmark, clang for the fuzzer,
-#                           the static checkers and the module that reads PE files
+#   install-deps.sh sample  only what building the program and starting it
+#                           under Wine needs (scripts/run-sample.sh)
+#   install-deps.sh         also what the tests and the static checks need
 set -eu
 here=$(dirname "$0")
 
@@ -36,10 +29,14 @@ install_missing() {
 install_missing binutils
 arch=$("$here/windows-arch.sh")
 
+# The program's compiler; Wine on Xvfb, with a Japanese locale and fonts;
+# ImageMagick for the picture of the window without a display.
 packages="cmake make python3 g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
   locales fonts-ipafont-gothic"
 # Where no i386 code runs, the Wine test tree builds the 64-bit program.
 [ "$arch" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
+# The tests' compilers, GoogleTest, Google Benchmark, clang for the fuzzer,
+# the static checkers and the module that reads PE files.
 if [ "${1:-}" != sample ]; then
     packages="$packages g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest libgtest-dev
       libbenchmark-dev python3-pefile jq clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 cppcheck
