@@ -70,7 +70,8 @@ TEST(CatalogueTest, AListIsNeverReadBeyondTheCapAndRefusedWhenLarger)
     platform.sections["Zentu"] = {std::string(KeyListMaximumSize / 2, 'x'),
                                   std::string(KeyListMaximumSize / 2, 'y')};
     EXPECT_EQ(Build(platform), Texts{"!"});
-    EXPECT_EQ(platform.reads.back(), "Zentu:" + std::to_string(KeyListMaximumSize)) << "refused before the cap";
+    EXPECT_EQ(platform.reads.back(), "Zentu:" + std::to_string(KeyListMaximumSize))
+        << "refused before the cap";
 }
 
 } // namespace

@@ -346,7 +346,8 @@ TEST(InstallTest, ListsThePackageSortedAndEachClickInstallsTheSelectedModelOnLpt
                            Traced(L"C:\\windows\\system32\\rundll32.exe") +
                            "\" parm=L\"printui.dll,PrintUIEntry " + command +
                            "\" dir=(null) show=0x00000001"));
-    EXPECT_FALSE(std::filesystem::exists(folder.path / "planted-ran")) << "the driver folder's rundll32.exe ran";
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "planted-ran"))
+        << "the driver folder's rundll32.exe ran";
     EXPECT_TRUE(IsWindowVisible(program.window)) << "the dialog stays open";
 
     // Posted, so that they reach the tool in this order.
