@@ -47,10 +47,10 @@ install_missing $packages
 
 # The shipped program is 32-bit: where this machine runs i386 code, it runs
 # under 32-bit Wine, which comes with Debian's i386 architecture.
-if [ "$arch" = 32 ] && ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-    as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine32:i386
+if [ "$arch" = 32 ]; then
+    # A new architecture needs fresh package lists.
+    dpkg --print-foreign-architectures | grep -qx i386 || { as_root dpkg --add-architecture i386 && updated=""; }
+    install_missing wine32:i386
 fi
 
 # Wine takes its ANSI code page from the locale: Japanese needs ja_JP.UTF-8.
