@@ -24,7 +24,7 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-arch=$(scripts/windows-arch.sh)
+arch=$(scripts/windows-arch.sh | cut -d' ' -f1)
 if [ "$arch" = 32 ]; then
     tree=build/bench-wine-32 preset=wine-tests-32 tool=build/win32/tolvexan.exe
     # build/win32 is the shipped program's own tree: only built, never configured here.

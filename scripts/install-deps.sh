@@ -3,6 +3,9 @@
 #   install-deps.sh sample  only what building the program and starting it
 #                           under Wine needs (scripts/run-sample.sh)
 #   install-deps.sh         also what the tests and the static checks need
+# Where this machine runs i386 code, 32-bit Wine for the shipped program too;
+# where apt cannot install it, the 64-bit fallback instead, with apt's reason
+# in one line. Anything else that cannot be installed fails with apt's message.
 set -eu
 here=$(dirname "$0")
 
@@ -10,31 +13,101 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-updated=""
+# Another package manager (unattended upgrades on a fresh machine) may hold
+# the dpkg lock for a while: wait for it, ten minutes at most.
+apt_get() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=600 "$@"
+}
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# Fresh package lists, once. A mirror in mid-sync fails an update for a while:
+# it is tried again after a pause, and if it still fails, the lists apt has
+# stand and the install decides. apt-get update does not wait for the lock of
+# another one's update: that is waited for here.
+updated="" update_error=""
+update_lists() {
+    [ -z "$updated" ] || return 0
+    updated=1 update_error=""
+    log=$(mktemp)
+    failures=0 waited=0
+    until apt_get update >"$log" 2>&1; do
+        if grep -q '^E: Could not get lock' "$log" && [ $waited -lt 600 ]; then
+            [ $waited -gt 0 ] || { cat "$log" && echo "Waiting for another package manager's update to end"; }
+            sleep 10
+            waited=$((waited + 10))
+            continue
+        fi
+        cat "$log"
+        failures=$((failures + 1))
+        if [ $failures -eq 2 ]; then
+            update_error=$(grep -m 1 '^E: ' "$log" || echo "it exited non-zero")
+            echo "warning: apt-get update failed again; installing from the package lists apt has"
+            rm -f "$log"
+            return 0
+        fi
+        echo "apt-get update failed; trying again in 30 seconds"
+        sleep 30
+    done
+    cat "$log"
+    rm -f "$log"
+}
+
 install_missing() {
     missing=""
     for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing="$missing $package"
+        installed "$package" || missing="$missing $package"
     done
     [ -n "$missing" ] || return 0
     echo "Installing:$missing"
-    [ -n "$updated" ] || as_root apt-get update -q
-    updated=1
+    update_lists
     # shellcheck disable=SC2086 # one word a package
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    apt_get install -y --no-install-recommends $missing
+}
+
+# 32-bit Wine comes with Debian's i386 architecture, whose lists may be out of
+# step with this machine's own packages for hours (a mirror in mid-sync, amd64
+# packages from the security archive newer than any i386 one): then apt cannot
+# install it. An architecture added for it and not used is removed again, or
+# every later update on this machine would fail on its lists.
+install_wine32() {
+    added=""
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+        added=1 updated=""
+    fi
+    echo "Installing: wine32:i386"
+    update_lists
+    log=$(mktemp)
+    { apt_get install -y --no-install-recommends wine32:i386 2>&1 || echo $? >"$log.failed"; } | tee "$log"
+    if [ -f "$log.failed" ]; then
+        reason=$(grep '^E: ' "$log" | tail -n 1)
+        echo "32-bit Wine cannot be installed here, so the Windows tests and the sample take the 64-bit path:" \
+            "${reason:-apt-get exited with $(cat "$log.failed")}${update_error:+ (after apt-get update failed: $update_error)}"
+        if [ -n "$added" ]; then
+            as_root dpkg --remove-architecture i386 || echo "warning: the i386 architecture added for it stays"
+        fi
+    fi
+    rm -f "$log" "$log.failed"
 }
 
 # The probe for i386 code links with binutils.
 install_missing binutils
+code=$("$here/windows-arch.sh" code)
+if [ "${code%% *}" = 32 ] && ! installed wine32:i386; then
+    install_wine32
+fi
 arch=$("$here/windows-arch.sh")
 
 # The program's compiler; Wine on Xvfb, with a Japanese locale and fonts;
-# ImageMagick for the picture of the window without a display.
-packages="cmake make python3 g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
+# ImageMagick for the picture of the window without a display; git for the
+# release archive's date.
+packages="cmake make python3 git g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
   locales fonts-ipafont-gothic"
-# Where no i386 code runs, the Wine test tree builds the 64-bit program.
-[ "$arch" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
+# Without 32-bit Wine, the Wine test tree builds the 64-bit program.
+[ "${arch%% *}" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
 # The tests' compilers, GoogleTest, Google Benchmark, clang for the fuzzer,
 # the static checkers and the module that reads PE files.
 if [ "${1:-}" != sample ]; then
@@ -44,14 +117,6 @@ if [ "${1:-}" != sample ]; then
 fi
 # shellcheck disable=SC2086 # one word a package
 install_missing $packages
-
-# The shipped program is 32-bit: where this machine runs i386 code, it runs
-# under 32-bit Wine, which comes with Debian's i386 architecture.
-if [ "$arch" = 32 ]; then
-    # A new architecture needs fresh package lists.
-    dpkg --print-foreign-architectures | grep -qx i386 || { as_root dpkg --add-architecture i386 && updated=""; }
-    install_missing wine32:i386
-fi
 
 # Wine takes its ANSI code page from the locale: Japanese needs ja_JP.UTF-8.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then

@@ -3,7 +3,7 @@
 # its window: screenshot.sh FOLDER FILE EXE
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-arch=${TOLVEXAN_WINE_ARCH:-$("$top/scripts/windows-arch.sh")}
+arch=${TOLVEXAN_WINE_ARCH:-$("$top/scripts/windows-arch.sh" | cut -d' ' -f1)}
 export TOLVEXAN_WINE_ARCH="$arch"
 
 # shellcheck disable=SC2016 # the inner script expands its own arguments

@@ -8,13 +8,15 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-# The Windows tests run the shipped 32-bit program wherever this machine runs
-# i386 code; elsewhere a 64-bit build of it, and the 32-bit tree only builds.
-if [ "$(scripts/windows-arch.sh)" = 32 ]; then
-    echo "Windows tests: 32-bit, against the shipped build/win32/tolvexan.exe"
+# The Windows tests run the shipped 32-bit program under 32-bit Wine wherever
+# this machine runs i386 code and 32-bit Wine could be installed; elsewhere a
+# 64-bit build of it, and the 32-bit tree only builds.
+arch=$(scripts/windows-arch.sh)
+if [ "${arch%% *}" = 32 ]; then
+    echo "Windows tests: 32-bit, against the shipped build/win32/tolvexan.exe: ${arch#* }"
     windows_tests=wine-tests-32
 else
-    echo "Windows tests: 64-bit fallback, this machine runs no 32-bit code"
+    echo "Windows tests: 64-bit fallback, against a 64-bit build of the same sources: ${arch#* }"
     windows_tests=wine-tests
     cmake --preset wine-tests-32 >/dev/null
     cmake --build --preset wine-tests-32

@@ -2,11 +2,12 @@
 # Runs a Windows program under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
 # The prefix is private to a build tree: Japanese (code page 932), with the
 # Japanese dialog fonts mapped to installed ones. Without a display it starts
-# its own Xvfb. 32-bit Wine where this machine runs i386 code, else 64-bit
-# (scripts/windows-arch.sh; TOLVEXAN_WINE_ARCH=32 or 64 says it outright).
+# its own Xvfb. 32-bit Wine where this machine runs i386 code and has 32-bit
+# Wine, else 64-bit (scripts/windows-arch.sh; TOLVEXAN_WINE_ARCH=32 or 64 says
+# it outright).
 # One prefix serves one architecture only.
 set -eu
-arch=${TOLVEXAN_WINE_ARCH:-$("$(dirname "$0")/windows-arch.sh")}
+arch=${TOLVEXAN_WINE_ARCH:-$("$(dirname "$0")/windows-arch.sh" | cut -d' ' -f1)}
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver64
 winearch=win64
