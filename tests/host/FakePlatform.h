@@ -68,9 +68,13 @@ public:
     void AddEntry(const char* text) override { entries.push_back(text); }
     void Select(int index) override { selected = index; }
     int SelectedIndex() override { return selected; }
+    // As Windows may answer an ANSI caller: more than the length for text with double-byte characters.
     int EntryLength(int index) override
     {
-        return size_t(index) < entries.size() ? int(entries[index].size()) : -1;
+        if (size_t(index) >= entries.size())
+            return -1;
+        const std::string& text = entries[index];
+        return int(text.size() + std::count_if(text.begin(), text.end(), [](char c) { return c & 0x80; }));
     }
     int ReadEntry(int index, char* buffer) override
     {

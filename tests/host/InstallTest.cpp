@@ -35,6 +35,8 @@ TEST(InstallTest, AClickStartsTheCommandForTheSelectedModelOrNothingWithoutOne)
         {"WinXP:\"Zentu KTL 100\"", Inf, Command("\"Zentu KTL 100\"")},
         {"Win2k:Zentu KTL 100", Inf, Command("\"Zentu KTL 100\"")}, // else only "Zentu" counts
         {"Win2k:Zentu\tKTL", Inf, Command("\"Zentu\tKTL\"")},
+        {"Win2k:\"KTL-2000 \x83J\x83\x89\x81[\"", Inf,
+         Command("\"KTL-2000 \x83J\x83\x89\x81[\"")}, // "カラー"
         {"Win2k:", Inf, Command("")},
         {"Win2k:KTL-100", "C:\\My Drivers\\z.inf", Command("KTL-100", "C:\\My Drivers\\z.inf")},
         {"Win2k:" + long6000, Inf, Command(long6000)},

@@ -248,22 +248,29 @@ TEST(ProgramTest, ShiftHeldListsFirstModelsAndTheVersionItemOpensABoxCentredOver
     EXPECT_TRUE(program.Exited()) << "the close box did not end the program";
 }
 
+// In an empty folder, and in one whose only INF has no model sections, as a CD's AUTORUN.INF.
 TEST(ProgramTest, WithoutADriverShowsOnlyTheErrorAndEndsAfterOk)
 {
-    TempFolder empty;
-    Program program(empty.path, L"", L"エラー発生");
-    ASSERT_NE(program.window, nullptr) << "no error box";
-    wchar_t text[64] = L"";
-    GetDlgItemTextW(program.window, 0xFFFF, text, 64);
-    EXPECT_STREQ(text, L"Zentu KTLドライバが展開されたフォルダで実行してください。");
-    for (const int button : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE})
-        EXPECT_EQ(GetDlgItem(program.window, button), nullptr) << "a button besides OK: " << button;
-    EXPECT_EQ(SendMessageW(GetDlgItem(program.window, 0x440), STM_GETICON, 0, 0), 0) << "an icon in the box";
-    const HWND setup = FindWindowW(nullptr, kSetupCaption);
-    EXPECT_TRUE(setup && GetWindow(program.window, GW_OWNER) == setup) << "not the setup dialog's box";
-    EXPECT_FALSE(IsWindowVisible(setup)) << "the setup dialog must not show";
-    PostMessageW(program.window, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(program.Exited()) << "the program did not end after OK";
+    for (const char* autorun : {"", "[autorun]\r\nopen=setup.exe\r\nicon=setup.exe,0\r\n"}) {
+        TempFolder folder;
+        if (*autorun)
+            std::ofstream(folder.path / "AUTORUN.INF", std::ios::binary) << autorun;
+        SCOPED_TRACE(*autorun ? "a folder with only AUTORUN.INF" : "an empty folder");
+        Program program(folder.path, L"", L"エラー発生");
+        ASSERT_NE(program.window, nullptr) << "no error box";
+        wchar_t text[64] = L"";
+        GetDlgItemTextW(program.window, 0xFFFF, text, 64);
+        EXPECT_STREQ(text, L"Zentu KTLドライバが展開されたフォルダで実行してください。");
+        for (const int button : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE})
+            EXPECT_EQ(GetDlgItem(program.window, button), nullptr) << "a button besides OK: " << button;
+        EXPECT_EQ(SendMessageW(GetDlgItem(program.window, 0x440), STM_GETICON, 0, 0), 0)
+            << "an icon in the box";
+        const HWND setup = FindWindowW(nullptr, kSetupCaption);
+        EXPECT_TRUE(setup && GetWindow(program.window, GW_OWNER) == setup) << "not the setup dialog's box";
+        EXPECT_FALSE(IsWindowVisible(setup)) << "the setup dialog must not show";
+        PostMessageW(program.window, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(program.Exited()) << "the program did not end after OK";
+    }
 }
 
 // What the shell and the system's printer set-up were asked to do, as Wine
