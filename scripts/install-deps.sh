@@ -38,21 +38,18 @@ update_lists() {
             [ $waited -gt 0 ] || { cat "$log" && echo "Waiting for another package manager's update to end"; }
             sleep 10
             waited=$((waited + 10))
-            continue
-        fi
-        cat "$log"
-        failures=$((failures + 1))
-        if [ $failures -eq 2 ]; then
+        elif [ $((failures += 1)) -lt 2 ]; then
+            cat "$log"
+            echo "apt-get update failed; trying again in 30 seconds"
+            sleep 30
+        else
             update_error=$(grep -m 1 '^E: ' "$log" || echo "it exited non-zero")
-            echo "warning: apt-get update failed again; installing from the package lists apt has"
-            rm -f "$log"
-            return 0
+            break
         fi
-        echo "apt-get update failed; trying again in 30 seconds"
-        sleep 30
     done
     cat "$log"
     rm -f "$log"
+    [ -z "$update_error" ] || echo "warning: apt-get update failed again; installing from the package lists apt has"
 }
 
 install_missing() {
