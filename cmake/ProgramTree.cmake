@@ -6,8 +6,7 @@ enable_language(RC)
 add_compile_options(-Os -fno-exceptions -fno-rtti -fno-threadsafe-statics)
 include(cmake/WindowsSources.cmake)
 
-add_executable(tolvexan WIN32 shell/SetupApp.cpp ${TOLVEXAN_RESOURCES})
-target_link_libraries(tolvexan PRIVATE tolvexan_ui)
+add_tolvexan_program()
 # No link time in the header: one commit always links the same bytes.
 target_link_options(tolvexan PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 

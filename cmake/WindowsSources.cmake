@@ -25,3 +25,16 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version/version.h @ONLY CONTENT [[
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/version")
 # The dependency scanner does not follow the flags' folders: a new version must rebuild the resources.
 set_source_files_properties(${TOLVEXAN_RESOURCES} PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/version/version.h)
+
+# The tool itself, on its own start-up (frame/Startup.cpp) rather than MinGW's.
+# Without MinGW's, any reference that ld would fill in by auto-import needs
+# run-time relocations that nothing applies: that is made a link error. So is
+# an entry point that is not there, of which ld only warns (when it is named;
+# otherwise it silently starts at the first byte of the code).
+function(add_tolvexan_program)
+    add_executable(tolvexan WIN32 shell/SetupApp.cpp frame/Startup.cpp ${TOLVEXAN_RESOURCES})
+    target_link_libraries(tolvexan PRIVATE tolvexan_ui)
+    set(symbol_prefix $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:_>)
+    target_link_options(tolvexan PRIVATE -nostartfiles -Wl,-e,${symbol_prefix}WinMainCRTStartup
+                        -Wl,--disable-auto-import -Wl,--fatal-warnings)
+endfunction()

@@ -14,9 +14,7 @@ CWinApp::~CWinApp()
 
 CWinApp* AfxGetApp() { return g_app; }
 
-// The command line is ignored: the tool takes no arguments.
-int WINAPI WinMain([[maybe_unused]] HINSTANCE hInstance, [[maybe_unused]] HINSTANCE hPrevInstance,
-                   [[maybe_unused]] LPSTR lpCmdLine, [[maybe_unused]] int nShowCmd)
+int AfxWinMain()
 {
     CWinApp* app = AfxGetApp();
     if (!app || !app->InitInstance())

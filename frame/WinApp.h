@@ -3,7 +3,7 @@
 #include "Wnd.h"
 
 // The application. Its one static instance registers itself on construction;
-// the program's entry point calls its InitInstance.
+// AfxWinMain calls its InitInstance.
 //
 // The start-up does nothing about OLE control containers or 3D controls:
 // dialogs look three-dimensional by themselves on every system the tool
@@ -22,3 +22,7 @@ public:
 };
 
 CWinApp* AfxGetApp();
+
+// Runs the application and returns the program's exit code. The command line
+// is ignored: the tool takes no arguments.
+int AfxWinMain();
