@@ -2,8 +2,10 @@
 enable_language(RC)
 
 # No exception runtime, no RTTI, no thread-safe static guards: each of these
-# would pull large parts of the C++ runtime into the executable.
-add_compile_options(-Os -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+# would pull large parts of the C++ runtime into the executable. Only the
+# Pentium's instructions: the compiler's default is the Pentium Pro's, with
+# CMOV, which Windows 2000 and XP need not have (Pentium MMX, K6, Vortex86).
+add_compile_options(-Os -march=i586 -fno-exceptions -fno-rtti -fno-threadsafe-statics)
 include(cmake/WindowsSources.cmake)
 
 add_tolvexan_program()
