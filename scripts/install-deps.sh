@@ -106,11 +106,11 @@ packages="cmake make python3 git g++-mingw-w64-i686-win32 wine wine64 fonts-wine
 # Without 32-bit Wine, the Wine test tree builds the 64-bit program.
 [ "${arch%% *}" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
 # The tests' compilers, GoogleTest, Google Benchmark, clang for the fuzzer,
-# the static checkers and the module that reads PE files.
+# the static checkers, and the modules that read PE files and decode their code.
 if [ "${1:-}" != sample ]; then
     packages="$packages g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest libgtest-dev
-      libbenchmark-dev python3-pefile jq clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14 cppcheck
-      shellcheck pyflakes3"
+      libbenchmark-dev python3-pefile python3-capstone jq clang-14 libclang-rt-14-dev clang-format-14
+      clang-tidy-14 cppcheck shellcheck pyflakes3"
 fi
 # shellcheck disable=SC2086 # one word a package
 install_missing $packages

@@ -2,7 +2,7 @@
 """Checks the built tolvexan.exe (check_exe.py EXE) or the release archive made of it (check_exe.py EXE ZIP)
 against what they must hold. Prints each difference, expected and found; exits 1 if there is any."""
 import difflib, os, re, struct, subprocess, sys, time, zipfile
-import pefile  # Debian's python3-pefile
+import capstone, pefile  # Debian's python3-capstone and python3-pefile
 
 ALLOW_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'win2000-imports.txt')
 # The resources as windres reads them back out of the file, without the icons' pixels and after "#": all
@@ -72,6 +72,23 @@ BEGIN
   END
 END
 '''
+# The Pentium's (i586) instructions as capstone names them, from a file of each assembled by gas: Windows 2000
+# and XP run on processors that have no more (the Pentium MMX, the K6, the Vortex86: no CMOV, no long NOP).
+CONDITIONS = 'a ae b be e g ge l le ne no np ns o p s'.split()
+PENTIUM = set('''aaa aad aam aas adc add and arpl bound bsf bsr bswap bt btc btr bts call cbw cdq clc cld cli clts cmc
+  cmp cmpsb cmpsd cmpsw cmpxchg cmpxchg8b cpuid cwd cwde daa das dec div enter hlt idiv imul in inc insb insd insw int
+  int3 into invd invlpg iretd jmp lahf lar lcall lds lea leave les lfs lgdt lgs lidt ljmp lldt lmsw lodsb lodsd lodsw
+  loop loope loopne lsl lss ltr mov movsb movsd movsw movsx movzx mul neg nop not or out outsb outsd outsw pop popal
+  popfd push pushal pushfd rcl rcr rdmsr rdtsc ret retf rol ror rsm sahf sar sbb scasb scasd scasw sgdt shl shld shr
+  shrd sidt sldt smsw stc std sti stosb stosd stosw str sub test verr verw wait wbinvd wrmsr xadd xchg xlatb xor
+  f2xm1 fabs fadd faddp fbld fbstp fchs fcom fcomp fcompp fcos fdecstp fdiv fdivp fdivr fdivrp ffree fiadd ficom
+  ficomp fidiv fidivr fild fimul fincstp fist fistp fisub fisubr fld fld1 fldcw fldenv fldl2e fldl2t fldlg2 fldln2
+  fldpi fldz fmul fmulp fnclex fninit fnop fnsave fnstcw fnstenv fnstsw fpatan fprem fprem1 fptan frndint frstor
+  fscale fsin fsincos fsqrt fst fstp fsub fsubp fsubr fsubrp ftst fucom fucomp fucompp fxam fxch fxtract fyl2x
+  fyl2xp1'''.split()) | {'j' + c for c in CONDITIONS + ['cxz', 'ecxz']} | {'set' + c for c in CONDITIONS}
+# Prefixed forms that processors before them run as the Pentium's: GCC counts trailing zeros with rep bsf, which
+# capstone names TZCNT (BMI), run as BSF; rep nop, PAUSE (SSE2), runs as NOP.
+PENTIUM |= {'tzcnt', 'pause'}
 failures = []
 
 
@@ -109,6 +126,46 @@ def check_program(path):
     wanted = [re.sub(r'\s+#.*', '', line) for line in RESOURCES.strip().splitlines()]
     for line in difflib.unified_diff(wanted, resources(path), 'expected', 'found', lineterm='', n=1):
         failures.append(f'resources: {line}')
+    check_instructions(pe)
+
+
+def constructor_lists(code, base):
+    """Where the constructor and destructor lists that MinGW's linker puts at the end of .text start (each -1,
+    pointers into .text, 0): data, not instructions. The end of `code` where they are not there."""
+    word = lambda at: struct.unpack_from('<I', code, at)[0] if at >= 0 else None
+    at = len(code)
+    for _ in ('destructors', 'constructors'):
+        at -= 4
+        if word(at) != 0:
+            return len(code)
+        while (word(at - 4) or 0) in range(base, base + len(code)):
+            at -= 4
+        at -= 4
+        if word(at) != 0xFFFFFFFF:
+            return len(code)
+    return at
+
+
+def check_instructions(pe):
+    """Every byte of the executable sections is an instruction of the Pentium's, but for the constructor lists and
+    the zeros of the file's alignment."""
+    decoder = capstone.Cs(capstone.CS_ARCH_X86, capstone.CS_MODE_32)
+    decoder.detail = True
+    for section in (s for s in pe.sections if s.Characteristics & 0x20000000):  # IMAGE_SCN_MEM_EXECUTE
+        name, raw, size = section.Name.rstrip(b'\0').decode(), section.get_data(), section.Misc_VirtualSize
+        base = pe.OPTIONAL_HEADER.ImageBase + section.VirtualAddress
+        code_end = constructor_lists(raw[:size], base)
+        decoded = count = 0
+        for insn in decoder.disasm(raw[:code_end], base):  # it stops at the first byte that is no instruction
+            decoded, count, mnemonic = decoded + insn.size, count + 1, insn.mnemonic.split()[-1]  # after rep, lock
+            # MMX and SSE registers: SSE2's movsd has the name of a string instruction. NOP 0F: the P6's long NOP.
+            if mnemonic not in PENTIUM or 'mm' in insn.op_str or (mnemonic == 'nop' and insn.opcode[0] == 0x0F):
+                failures.append(f'{name} at {insn.address:#x}: {insn.mnemonic} {insn.op_str}: beyond the Pentium')
+        expect(f'{name} at {base + decoded:#x}', raw[decoded:decoded + 8].hex(' '), 'an instruction',
+               ok=decoded == code_end)
+        expect(f'{name} after the constructor lists', 'other bytes', 'zeros', ok=not raw[size:].strip(b'\0'))
+        print(f'{name}: decoded {decoded} of {len(raw)} bytes, {count} instructions; passed over {size - code_end} '
+              f'bytes of constructor and destructor lists and {len(raw) - size} of zeros that align the file')
 
 
 def check_archive(zip_path, exe_path):
