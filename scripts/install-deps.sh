@@ -3,9 +3,10 @@
 #   install-deps.sh sample  only what building the program and starting it
 #                           under Wine needs (scripts/run-sample.sh)
 #   install-deps.sh         also what the tests and the static checks need
-# Where this machine runs i386 code, 32-bit Wine for the shipped program too;
-# where apt cannot install it, the 64-bit fallback instead, with apt's reason
-# in one line. Anything else that cannot be installed fails with apt's message.
+# Where this machine runs i386 code but has no 32-bit Wine, it builds the i386
+# Debian root that runs the shipped program (scripts/i386-root.sh); where that
+# fails, the 64-bit fallback instead, with the reason in one line. Anything
+# else that cannot be installed fails with apt's message.
 set -eu
 here=$(dirname "$0")
 
@@ -64,47 +65,33 @@ install_missing() {
     apt_get install -y --no-install-recommends $missing
 }
 
-# 32-bit Wine comes with Debian's i386 architecture, whose lists may be out of
-# step with this machine's own packages for hours (a mirror in mid-sync, amd64
-# packages from the security archive newer than any i386 one): then apt cannot
-# install it. An architecture added for it and not used is removed again, or
-# every later update on this machine would fail on its lists.
-install_wine32() {
-    added=""
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
-        added=1 updated=""
-    fi
-    echo "Installing: wine32:i386"
-    update_lists
-    log=$(mktemp)
-    { apt_get install -y --no-install-recommends wine32:i386 2>&1 || echo $? >"$log.failed"; } | tee "$log"
-    if [ -f "$log.failed" ]; then
-        reason=$(grep '^E: ' "$log" | tail -n 1)
-        echo "32-bit Wine cannot be installed here, so the Windows tests and the sample take the 64-bit path:" \
-            "${reason:-apt-get exited with $(cat "$log.failed")}${update_error:+ (after apt-get update failed: $update_error)}"
-        if [ -n "$added" ]; then
-            as_root dpkg --remove-architecture i386 || echo "warning: the i386 architecture added for it stays"
-        fi
-    fi
-    rm -f "$log" "$log.failed"
-}
-
-# The probe for i386 code links with binutils.
+# The probe for i386 code links with binutils. 32-bit Wine is the host's own
+# where it has it, else the i386 root's: the host's apt would need Debian's
+# i386 lists in step with the host's own packages, which they often are not.
 install_missing binutils
 code=$("$here/windows-arch.sh" code)
-if [ "${code%% *}" = 32 ] && ! installed wine32:i386; then
-    install_wine32
+if [ "${code%% *}" = 32 ] && ! { [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wineserver32 ]; }; then
+    install_missing debootstrap bubblewrap
+    log=$(mktemp)
+    { "$here/i386-root.sh" build 2>&1 || echo >"$log.failed"; } | tee "$log"
+    if [ -f "$log.failed" ]; then
+        echo "The i386 Debian root could not be built, so the Windows tests and the sample take the 64-bit path:" \
+            "$(tail -n 1 "$log")"
+    fi
+    rm -f "$log" "$log.failed"
 fi
 arch=$("$here/windows-arch.sh")
 
 # The program's compiler; Wine on Xvfb, with a Japanese locale and fonts;
 # ImageMagick for the picture of the window without a display; git for the
 # release archive's date.
-packages="cmake make python3 git g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
-  locales fonts-ipafont-gothic"
+packages="cmake make python3 git g++-mingw-w64-i686-win32 xvfb xauth imagemagick locales fonts-ipafont-gothic"
+case $arch in
+"32 "*" root "*) ;; # Wine and its fonts are the root's.
+32*) packages="$packages wine fonts-wine" ;;
 # Without 32-bit Wine, the Wine test tree builds the 64-bit program.
-[ "${arch%% *}" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
+*) packages="$packages wine wine64 fonts-wine g++-mingw-w64-x86-64-posix googletest" ;;
+esac
 # The tests' compilers, GoogleTest, Google Benchmark, clang for the fuzzer,
 # the static checkers, and the modules that read PE files and decode their code.
 if [ "${1:-}" != sample ]; then

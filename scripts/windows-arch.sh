@@ -1,10 +1,13 @@
 #!/bin/sh
 # Prints which Wine the Windows tests and the sample use here, and why, on one
-# line: "32 ..." where this machine runs i386 code and 32-bit Wine is
-# installed, so that the shipped 32-bit tolvexan.exe itself is what runs; else
-# "64 ..." and the reason. TOLVEXAN_FORCE_64BIT=1 forces "64", to try the
-# fallback on any machine. "windows-arch.sh code" leaves Wine out and tells
-# only whether i386 code runs: whether 32-bit Wine is worth installing.
+# line, one of three:
+#   "32 ..." this machine runs i386 code and has 32-bit Wine of its own;
+#   "32 ... root at DIR ..." it runs i386 code and 32-bit Wine runs in the
+#            i386 Debian root (scripts/i386-root.sh);
+#   "64 ..." and why neither can run the shipped 32-bit tolvexan.exe.
+# TOLVEXAN_FORCE_64BIT=1 forces "64", to try the fallback on any machine.
+# "windows-arch.sh code" leaves Wine out and tells only whether i386 code runs:
+# whether 32-bit Wine is worth setting up.
 #
 # The probe links a tiny i386 program with binutils and runs it beside a copy
 # of the native "true", in the build folder (where the host tests must run
@@ -41,6 +44,8 @@ elif [ "${1:-}" = code ]; then
     echo "32 this machine runs i386 code"
 elif [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wineserver32 ]; then
     echo "32 this machine runs i386 code and 32-bit Wine is installed"
+elif root=$("$top/scripts/i386-root.sh" check); then
+    echo "32 this machine runs i386 code, and 32-bit Wine in the i386 Debian root at $root"
 else
-    echo "64 32-bit Wine is not installed, though this machine runs i386 code (scripts/install-deps.sh says why)"
+    echo "64 this machine runs i386 code, but has no 32-bit Wine and $root (scripts/install-deps.sh builds it, and says why it could not)"
 fi

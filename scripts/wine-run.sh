@@ -2,12 +2,14 @@
 # Runs a Windows program under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
 # The prefix is private to a build tree: Japanese (code page 932), with the
 # Japanese dialog fonts mapped to installed ones. Without a display it starts
-# its own Xvfb. 32-bit Wine where this machine runs i386 code and has 32-bit
-# Wine, else 64-bit (scripts/windows-arch.sh; TOLVEXAN_WINE_ARCH=32 or 64 says
-# it outright).
+# its own Xvfb. 32-bit Wine where this machine runs i386 code, the host's own
+# or else the i386 Debian root's; else 64-bit (scripts/windows-arch.sh;
+# TOLVEXAN_WINE_ARCH=32 or 64 says it outright).
+# "wine-run.sh PREFIX wineserver -k" ends the prefix's Wine at once.
 # One prefix serves one architecture only.
 set -eu
-arch=${TOLVEXAN_WINE_ARCH:-$("$(dirname "$0")/windows-arch.sh" | cut -d' ' -f1)}
+here=$(cd "$(dirname "$0")" && pwd)
+arch=${TOLVEXAN_WINE_ARCH:-$("$here/windows-arch.sh" | cut -d' ' -f1)}
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver64
 winearch=win64
@@ -23,8 +25,19 @@ export TOLVEXAN_WINE_ARCH="$arch" WINEPREFIX="$prefix" WINEARCH=$winearch WINEDL
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
 
-if [ -z "${DISPLAY:-}" ]; then
+if [ -z "${DISPLAY:-}" ] && [ "$1" != wineserver ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$prefix" "$@"
+fi
+
+# Without 32-bit Wine here, this runs again in the i386 root, which has it.
+# Xvfb stays on the host: the root shares its temporary folder.
+if [ "$arch" = 32 ] && ! { [ -x "$wine" ] && [ -x "$server" ]; }; then
+    exec "$here/i386-root.sh" enter "$here/wine-run.sh" "$prefix" "$@"
+fi
+
+if [ "$1" = wineserver ]; then
+    shift
+    exec "$server" "$@"
 fi
 
 if [ ! -f "$prefix/.tolvexan-ready" ]; then
