@@ -64,7 +64,7 @@ mkdir -p $results
 {
     echo "date: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD)"
     echo "cpu: $(nproc) x $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1)"
-    echo "wine: $(/usr/lib/wine/wine --version), $arch-bit; nice $(nice)"
+    echo "wine: $(TOLVEXAN_WINE_ARCH=$arch scripts/wine-run.sh "$(pwd)/$tree/wineprefix" --version), $arch-bit; nice $(nice)"
     echo "timed: $tool ($(stat -c %s $tool) bytes, $(date -u -r $tool '+%F %T UTC'), sha256 $(sha256sum <$tool | cut -c1-16))"
     echo "baseline: $tree/bench/bench_baseline.exe"
     echo "runs: $runs; sizes: $sizes; INF bytes: $(stat -c %s $tree/packages/*/ZENTU.INF | tr '\n' ' ')"

@@ -15,5 +15,5 @@ xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     import -window root "$5.screen.png"
     convert "$5.screen.png" -bordercolor black -border 1 -fuzz 5% -trim +repage "$5"
     rm -f "$5.screen.png"
-    WINEPREFIX="$2" /usr/lib/wine/wineserver$6 -k
-' sh "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample-$arch" "$1" "$3" "$2" "$arch"
+    "$1" "$2" wineserver -k
+' sh "$top/scripts/wine-run.sh" "$top/build/wineprefix-sample-$arch" "$1" "$3" "$2"
