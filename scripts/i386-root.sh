@@ -61,7 +61,6 @@ mirror() {
 # Built beside its place and moved there only when whole, under a lock: an
 # interrupted build leaves a folder that is not taken and is removed next time.
 build() {
-    check "$root" >/dev/null && return 0
     mkdir -p "$home"
     exec 9>"$home/i386-root.lock"
     flock 9

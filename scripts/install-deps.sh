@@ -65,12 +65,14 @@ install_missing() {
     apt_get install -y --no-install-recommends $missing
 }
 
-# The probe for i386 code links with binutils. 32-bit Wine is the host's own
-# where it has it, else the i386 root's: the host's apt would need Debian's
-# i386 lists in step with the host's own packages, which they often are not.
+# The probe for i386 code links with binutils. Where i386 code runs but no
+# 32-bit Wine serves, the i386 root is built: the host's apt would need
+# Debian's i386 lists in step with the host's own packages, which they often
+# are not.
 install_missing binutils
 code=$("$here/windows-arch.sh" code)
-if [ "${code%% *}" = 32 ] && ! { [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wineserver32 ]; }; then
+arch=$("$here/windows-arch.sh")
+if [ "${code%% *}" = 32 ] && [ "${arch%% *}" = 64 ]; then
     install_missing debootstrap bubblewrap
     log=$(mktemp)
     { "$here/i386-root.sh" build 2>&1 || echo >"$log.failed"; } | tee "$log"
@@ -79,19 +81,16 @@ if [ "${code%% *}" = 32 ] && ! { [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine
             "$(tail -n 1 "$log")"
     fi
     rm -f "$log" "$log.failed"
+    arch=$("$here/windows-arch.sh")
 fi
-arch=$("$here/windows-arch.sh")
 
 # The program's compiler; Wine on Xvfb, with a Japanese locale and fonts;
 # ImageMagick for the picture of the window without a display; git for the
 # release archive's date.
-packages="cmake make python3 git g++-mingw-w64-i686-win32 xvfb xauth imagemagick locales fonts-ipafont-gothic"
-case $arch in
-"32 "*" root "*) ;; # Wine and its fonts are the root's.
-32*) packages="$packages wine fonts-wine" ;;
+packages="cmake make python3 git g++-mingw-w64-i686-win32 wine wine64 fonts-wine xvfb xauth imagemagick
+  locales fonts-ipafont-gothic"
 # Without 32-bit Wine, the Wine test tree builds the 64-bit program.
-*) packages="$packages wine wine64 fonts-wine g++-mingw-w64-x86-64-posix googletest" ;;
-esac
+[ "${arch%% *}" = 32 ] || packages="$packages g++-mingw-w64-x86-64-posix googletest"
 # The tests' compilers, GoogleTest, Google Benchmark, clang for the fuzzer,
 # the static checkers, and the modules that read PE files and decode their code.
 if [ "${1:-}" != sample ]; then
