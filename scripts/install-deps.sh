@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs what tolvexan needs on Debian 12, when it is missing.
+# Installs what tolvexan needs on Debian 12 or 13, when it is missing: the
+# same package names serve both, each resolved by the release itself.
 #   install-deps.sh sample  only what building the program and starting it
 #                           under Wine needs (scripts/run-sample.sh)
 #   install-deps.sh         also what the tests and the static checks need
@@ -95,8 +96,8 @@ packages="cmake make python3 git g++-mingw-w64-i686-win32 wine wine64 fonts-wine
 # the static checkers, and the modules that read PE files and decode their code.
 if [ "${1:-}" != sample ]; then
     packages="$packages g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest libgtest-dev
-      libbenchmark-dev python3-pefile python3-capstone jq clang-14 libclang-rt-14-dev clang-format-14
-      clang-tidy-14 cppcheck shellcheck pyflakes3"
+      libbenchmark-dev python3-pefile python3-capstone jq clang libclang-rt-dev clang-format clang-tidy
+      cppcheck shellcheck pyflakes3"
 fi
 # shellcheck disable=SC2086 # one word a package
 install_missing $packages

@@ -1,0 +1,67 @@
+#!/bin/sh
+# Runs both README commands as a newcomer on Debian RELEASE (12 or 13) would:
+#   fresh-debian.sh RELEASE
+# in a throwaway minimal root of that release, made by debootstrap from this
+# machine's own Debian mirror with the sources that Debian's installer writes
+# (the release, its -updates and its -security), from a fresh clone of this
+# repository's HEAD: first as root, as CI runs them, then as an ordinary user
+# made with "useradd -m", with the clone in their home. The user must take the
+# same Windows tests as root: a root that serves root alone fails here.
+# Afterwards the root is removed, and nothing stays mounted or running.
+# It needs root (through sudo otherwise). Where the mirror cannot supply the
+# release's base system at all, it says so in one line and exits 0; any other
+# failure fails it.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+case "${1:-}" in
+12) suite=bookworm ;;
+13) suite=trixie ;;
+*) echo "usage: $0 12|13" >&2 && exit 2 ;;
+esac
+if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
+release=$1
+root=$(mktemp -d "/var/tmp/tolvexan-debian$release.XXXXXX")
+trap 'rm -rf "$root"' EXIT
+trap 'exit 1' HUP INT TERM
+started=$(date +%s)
+elapsed() { echo "$(($(date +%s) - started)) s"; }
+
+echo "== Debian $release ($suite): a throwaway root in $root"
+status=0
+"$here/debian-root.sh" make "$root" "$(dpkg --print-architecture)" \
+    "$suite" "$suite-updates" "$suite-security" -- git || status=$?
+if [ $status -eq 3 ]; then
+    echo "Debian $release not tried: this machine's Debian mirror cannot supply its base system"
+    exit 0
+fi
+[ $status -eq 0 ] || exit 1
+git -C "$here/.." bundle create "$root/srv/tolvexan.bundle" HEAD
+echo "== Debian $release: root made in $(elapsed)"
+
+# Both commands from a fresh clone in the account's home, as it would type
+# them, with the environment of a login.
+run() {
+    account=$1 home=$2
+    shift 2
+    # shellcheck disable=SC2016 # expanded in the root
+    { "$here/debian-root.sh" enter "$root" --admin -- env -i PATH=/usr/local/bin:/usr/bin:/bin \
+        HOME="$home" USER="$account" LOGNAME="$account" LANG=C.UTF-8 ${CI:+CI="$CI"} "$@" sh -c '
+        cd && git clone -q /srv/tolvexan.bundle tolvexan && cd tolvexan &&
+        scripts/test-all.sh && scripts/run-sample.sh' || touch "$root/srv/$account.failed"; } 2>&1 |
+        tee "$root/srv/$account.log"
+    [ ! -e "$root/srv/$account.failed" ] ||
+        { echo "Debian $release: the README's commands failed for $account"; exit 1; }
+    echo "== Debian $release: both commands passed for $account, $(elapsed) in"
+}
+
+run root /root
+"$here/debian-root.sh" enter "$root" --admin -- useradd -m tester
+run tester /home/tester setpriv --reuid tester --regid tester --init-groups --inh-caps=-all
+
+windows_tests() { grep -m 1 '^Windows tests: ' "$root/srv/$1.log" | cut -d: -f2 | cut -d, -f1; }
+if [ "$(windows_tests root)" != "$(windows_tests tester)" ]; then
+    echo "Debian $release: the ordinary user's Windows tests were$(windows_tests tester), root's$(windows_tests root)"
+    exit 1
+fi
+echo "== Debian $release: passed as root and as an ordinary user in $(elapsed);" \
+    "Windows tests:$(windows_tests root)"
