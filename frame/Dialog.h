@@ -29,11 +29,14 @@ template <size_t N> constexpr MessageMap MakeMessageMap(const MessageEntry (&ent
     return MessageMap{entries, N};
 }
 
-// Adapters from the dialog procedure's arguments to typed handlers.
+// Adapters from the dialog procedure's arguments to typed handlers. The
+// handlers change the dialog: newer cppcheck misses that through the member
+// pointer and would have `dialog` const.
 template <auto Handler> struct HandlerCall;
 
 // void OnCommand(): a command that is always handled.
 template <class Dialog, void (Dialog::*Handler)()> struct HandlerCall<Handler> {
+    // cppcheck-suppress constParameterReference
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         (static_cast<Dialog&>(dialog).*Handler)();
@@ -44,6 +47,7 @@ template <class Dialog, void (Dialog::*Handler)()> struct HandlerCall<Handler> {
 
 // bool OnMessage(): false leaves the message to the default processing.
 template <class Dialog, bool (Dialog::*Handler)()> struct HandlerCall<Handler> {
+    // cppcheck-suppress constParameterReference
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         result = TRUE;
@@ -53,6 +57,7 @@ template <class Dialog, bool (Dialog::*Handler)()> struct HandlerCall<Handler> {
 
 // bool OnSysCommand(UINT id, LPARAM lParam).
 template <class Dialog, bool (Dialog::*Handler)(UINT, LPARAM)> struct HandlerCall<Handler> {
+    // cppcheck-suppress constParameterReference
     static bool Call(CDialog& dialog, WPARAM wParam, LPARAM lParam, INT_PTR& result)
     {
         result = TRUE;
@@ -62,6 +67,7 @@ template <class Dialog, bool (Dialog::*Handler)(UINT, LPARAM)> struct HandlerCal
 
 // HCURSOR OnQueryDragIcon(): the answer is the dialog procedure's result.
 template <class Dialog, HCURSOR (Dialog::*Handler)()> struct HandlerCall<Handler> {
+    // cppcheck-suppress constParameterReference
     static bool Call(CDialog& dialog, WPARAM, LPARAM, INT_PTR& result)
     {
         result = reinterpret_cast<INT_PTR>((static_cast<Dialog&>(dialog).*Handler)());
