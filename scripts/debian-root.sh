@@ -16,8 +16,9 @@
 #       with its last process, so the host keeps no mount. A top folder of the
 #       root that holds a shared path gives way to it: a user may not make
 #       mount points in a root that is not theirs. --admin (root only) is for
-#       setting a root up: all capabilities, and a process namespace of its
-#       own, so that nothing started in it outlives COMMAND.
+#       setting a root up: the whole root writable at /, all capabilities, and
+#       a process namespace of its own, so that nothing started in it
+#       outlives COMMAND.
 set -eu
 
 # The machine's Debian mirror and security archive, as its apt sources name
@@ -43,30 +44,34 @@ enter() {
         shift
     done
     shift
-    for entry in "$dir"/* "$dir"/.[!.]*; do
-        [ -e "$entry" ] || [ -L "$entry" ] || continue
-        name=${entry##*/}
-        case $name in dev | proc) continue ;; esac
-        for path in "${shares[@]}"; do
-            top=${path#/}
-            [ "${top%%/*}" != "$name" ] || continue 2
+    # Root may write anywhere in a root it sets up (debootstrap does, at its
+    # top); others get its folders one by one, so that the shared ones can
+    # sit in bubblewrap's own top folder.
+    if [ -n "$admin" ]; then
+        [ "$(id -u)" -eq 0 ] || { echo "debian-root.sh enter --admin: only root sets a root up" >&2 && return 2; }
+        options=(--bind "$dir" / --cap-add ALL --unshare-pid --die-with-parent)
+    else
+        for entry in "$dir"/* "$dir"/.[!.]*; do
+            [ -e "$entry" ] || [ -L "$entry" ] || continue
+            name=${entry##*/}
+            case $name in dev | proc) continue ;; esac
+            for path in "${shares[@]}"; do
+                top=${path#/}
+                [ "${top%%/*}" != "$name" ] || continue 2
+            done
+            if [ -L "$entry" ]; then
+                options+=(--symlink "$(readlink "$entry")" "/$name")
+            else
+                options+=(--bind "$entry" "/$name")
+            fi
         done
-        if [ -L "$entry" ]; then
-            options+=(--symlink "$(readlink "$entry")" "/$name")
-        else
-            options+=(--bind "$entry" "/$name")
-        fi
-    done
+    fi
     options+=(--dev /dev --proc /proc)
     for path in "${shares[@]}"; do
         [ "$path" = / ] || options+=(--bind "$path" "$path")
     done
     if [ -e /etc/resolv.conf ] && [ -e "$dir/etc/resolv.conf" ]; then
         options+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
-    fi
-    if [ -n "$admin" ]; then
-        [ "$(id -u)" -eq 0 ] || { echo "debian-root.sh enter --admin: only root sets a root up" >&2 && return 2; }
-        options+=(--cap-add ALL --unshare-pid --die-with-parent)
     fi
     bwrap "${options[@]}" -- "$@"
 }
