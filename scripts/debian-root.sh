@@ -100,6 +100,9 @@ make() {
         echo "the mirror $mirror could not supply Debian ${suites[0]}'s base system for $arch"
         return 3
     fi
+    # The first stage links proc to the host's; the root gets its own.
+    rm -f "$dir/proc"
+    mkdir -p "$dir/proc"
     setup /debootstrap/debootstrap --second-stage ||
         { echo "debootstrap's second stage failed in $dir (its log: $dir/debootstrap/debootstrap.log)"; return 1; }
     for suite in "${suites[@]}"; do

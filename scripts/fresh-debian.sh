@@ -20,6 +20,7 @@ case "${1:-}" in
 esac
 if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
 release=$1
+"$here/install-deps.sh" roots
 root=$(mktemp -d "/var/tmp/tolvexan-debian$release.XXXXXX")
 trap 'rm -rf "$root"' EXIT
 trap 'exit 1' HUP INT TERM

@@ -4,6 +4,8 @@
 #   install-deps.sh sample  only what building the program and starting it
 #                           under Wine needs (scripts/run-sample.sh)
 #   install-deps.sh         also what the tests and the static checks need
+#   install-deps.sh roots   only what making and entering a Debian root needs
+#                           (scripts/fresh-debian.sh)
 # Where this machine runs i386 code but has no 32-bit Wine, it builds the i386
 # Debian root that runs the shipped program (scripts/i386-root.sh); where that
 # fails, the 64-bit fallback instead, with the reason in one line. Anything
@@ -65,6 +67,11 @@ install_missing() {
     # shellcheck disable=SC2086 # one word a package
     apt_get install -y --no-install-recommends $missing
 }
+
+if [ "${1:-}" = roots ]; then
+    install_missing debootstrap bubblewrap git
+    exit 0
+fi
 
 # The probe for i386 code links with binutils. Where i386 code runs but no
 # 32-bit Wine serves, the i386 root is built: the host's apt would need
