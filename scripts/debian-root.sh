@@ -44,12 +44,12 @@ enter() {
         shift
     done
     shift
-    # Root may write anywhere in a root it sets up (debootstrap does, at its
-    # top); others get its folders one by one, so that the shared ones can
-    # sit in bubblewrap's own top folder.
+    # Root may write anywhere in a root it sets up, devices included
+    # (debootstrap tries one at the root's top); others get its folders one by
+    # one, so that the shared ones can sit in bubblewrap's own top folder.
     if [ -n "$admin" ]; then
         [ "$(id -u)" -eq 0 ] || { echo "debian-root.sh enter --admin: only root sets a root up" >&2 && return 2; }
-        options=(--bind "$dir" / --cap-add ALL --unshare-pid --die-with-parent)
+        options=(--dev-bind "$dir" / --cap-add ALL --unshare-pid --die-with-parent)
     else
         for entry in "$dir"/* "$dir"/.[!.]*; do
             [ -e "$entry" ] || [ -L "$entry" ] || continue

@@ -47,7 +47,7 @@ run() {
     # shellcheck disable=SC2016 # expanded in the root
     { "$here/debian-root.sh" enter "$root" --admin -- env -i PATH=/usr/local/bin:/usr/bin:/bin \
         HOME="$home" USER="$account" LOGNAME="$account" LANG=C.UTF-8 ${CI:+CI="$CI"} "$@" sh -c '
-        cd && git clone -q /srv/tolvexan.bundle tolvexan && cd tolvexan &&
+        cd && git -c advice.detachedHead=false clone -q /srv/tolvexan.bundle tolvexan && cd tolvexan &&
         scripts/test-all.sh && scripts/run-sample.sh' || touch "$root/srv/$account.failed"; } 2>&1 |
         tee "$root/srv/$account.log"
     [ ! -e "$root/srv/$account.failed" ] ||
