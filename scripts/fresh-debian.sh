@@ -40,12 +40,12 @@ git -C "$here/.." bundle create "$root/srv/tolvexan.bundle" HEAD
 echo "== Debian $release: root made in $(elapsed)"
 
 # Both commands from a fresh clone in the account's home, as it would type
-# them, with the environment of a login.
+# them, with the environment of a login (Debian's PATH for root or a user).
 run() {
-    account=$1 home=$2
-    shift 2
+    account=$1 home=$2 path=$3
+    shift 3
     # shellcheck disable=SC2016 # expanded in the root
-    { "$here/debian-root.sh" enter "$root" --admin -- env -i PATH=/usr/local/bin:/usr/bin:/bin \
+    { "$here/debian-root.sh" enter "$root" --admin -- env -i PATH="$path" \
         HOME="$home" USER="$account" LOGNAME="$account" LANG=C.UTF-8 ${CI:+CI="$CI"} "$@" sh -c '
         cd && git -c advice.detachedHead=false clone -q /srv/tolvexan.bundle tolvexan && cd tolvexan &&
         scripts/test-all.sh && scripts/run-sample.sh' || touch "$root/srv/$account.failed"; } 2>&1 |
@@ -55,9 +55,9 @@ run() {
     echo "== Debian $release: both commands passed for $account, $(elapsed) in"
 }
 
-run root /root
+run root /root /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 "$here/debian-root.sh" enter "$root" --admin -- useradd -m tester
-run tester /home/tester setpriv --reuid tester --regid tester --init-groups --inh-caps=-all
+run tester /home/tester /usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games setpriv --reuid tester --regid tester --init-groups --inh-caps=-all
 
 windows_tests() { grep -m 1 '^Windows tests: ' "$root/srv/$1.log" | cut -d: -f2 | cut -d, -f1; }
 if [ "$(windows_tests root)" != "$(windows_tests tester)" ]; then
