@@ -100,6 +100,9 @@ make() {
         echo "the mirror $mirror could not supply Debian ${suites[0]}'s base system for $arch"
         return 3
     fi
+    # Its top folder is the root's /, which every account must be able to
+    # enter, whatever the umask or the maker of the folder.
+    chmod 755 "$dir"
     # The first stage links proc to the host's; the root gets its own.
     rm -f "$dir/proc"
     mkdir -p "$dir/proc"

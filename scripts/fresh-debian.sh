@@ -22,8 +22,6 @@ if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
 release=$1
 "$here/install-deps.sh" roots
 root=$(mktemp -d "/var/tmp/tolvexan-debian$release.XXXXXX")
-# Its top folder is the root's /, which every account must be able to enter.
-chmod 755 "$root"
 trap 'rm -rf "$root"' EXIT
 trap 'exit 1' HUP INT TERM
 started=$(date +%s)

@@ -55,6 +55,7 @@ check() {
 # interrupted build leaves a folder that is not taken and is removed next time.
 build() {
     mkdir -p "$home"
+    chmod 755 "$home"
     exec 9>"$home/i386-root.lock"
     flock 9
     check "$root" >/dev/null && return 0
