@@ -57,7 +57,8 @@ run() {
 
 run root /root /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 "$here/debian-root.sh" enter "$root" --admin -- useradd -m tester
-run tester /home/tester /usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games setpriv --reuid tester --regid tester --init-groups --inh-caps=-all
+run tester /home/tester /usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
+    setpriv --reuid tester --regid tester --init-groups --inh-caps=-all
 
 windows_tests() { grep -m 1 '^Windows tests: ' "$root/srv/$1.log" | cut -d: -f2 | cut -d, -f1; }
 if [ "$(windows_tests root)" != "$(windows_tests tester)" ]; then
