@@ -76,16 +76,16 @@ enter() {
     bwrap "${options[@]}" -- "$@"
 }
 
-# Runs a command of setting up in the new root, with a clean environment.
+# Runs a command of setting up in the root that make_root makes (its "dir"),
+# with a clean environment.
 setup() {
     enter "$dir" --admin -- env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
         LC_ALL=C "$@"
 }
 
-make() {
-    local arch=$2 mirror security suite
+make_root() {
+    local dir=$1 arch=$2 mirror security suite
     local -a suites=() packages=()
-    dir=$1
     shift 2
     while [ $# -gt 0 ] && [ "$1" != -- ]; do suites+=("$1") && shift; done
     [ $# -eq 0 ] || { shift && packages=("$@"); }
@@ -129,7 +129,7 @@ case "${1:-}" in
 make)
     [ $# -ge 4 ] || { echo "usage: $0 make DIR ARCH SUITE... [-- PACKAGE...]" >&2 && exit 2; }
     shift
-    make "$@"
+    make_root "$@"
     ;;
 enter)
     [ $# -ge 4 ] || { echo "usage: $0 enter DIR [--share PATH]... [--admin] -- COMMAND..." >&2 && exit 2; }
