@@ -9,8 +9,11 @@ add_compile_options(-Os -march=i586 -fno-exceptions -fno-rtti -fno-threadsafe-st
 include(cmake/WindowsSources.cmake)
 
 add_tolvexan_program()
+add_tolvexan_check()
 # No link time in the header: one commit always links the same bytes.
-target_link_options(tolvexan PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+foreach(program tolvexan tolvexan-check)
+    target_link_options(${program} PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+endforeach()
 
 find_program(DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 add_test(NAME executable COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py $<TARGET_FILE:tolvexan>)

@@ -38,3 +38,14 @@ function(add_tolvexan_program)
     target_link_options(tolvexan PRIVATE -nostartfiles -Wl,-e,${symbol_prefix}WinMainCRTStartup
                         -Wl,--disable-auto-import -Wl,--fatal-warnings)
 endfunction()
+
+# The vendors' package check, a console program on a start-up of its own
+# (check/CheckMain.cpp), for the same reasons as the tool's.
+function(add_tolvexan_check)
+    add_executable(tolvexan-check check/CheckMain.cpp check/PackageCheck.cpp check/InfIndex.cpp)
+    target_include_directories(tolvexan-check PRIVATE check)
+    target_link_libraries(tolvexan-check PRIVATE tolvexan_ui)
+    set(symbol_prefix $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:_>)
+    target_link_options(tolvexan-check PRIVATE -mconsole -nostartfiles -Wl,-e,${symbol_prefix}CheckStartup
+                        -Wl,--disable-auto-import -Wl,--fatal-warnings)
+endfunction()

@@ -23,12 +23,17 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     set(WINE_ARCH 32)
     set(TOLVEXAN_EXE ${CMAKE_SOURCE_DIR}/build/win32/tolvexan.exe
         CACHE FILEPATH "The tool that the end-to-end tests start: the shipped one")
+    set(TOLVEXAN_CHECK_EXE ${CMAKE_SOURCE_DIR}/build/win32/tolvexan-check.exe
+        CACHE FILEPATH "The package check that the tests start: the shipped one")
 else()
     set(WINE_ARCH 64)
     add_tolvexan_program()
-    set_target_properties(tolvexan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
+    add_tolvexan_check()
+    set_target_properties(tolvexan tolvexan-check PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/program)
     set(TOLVEXAN_EXE ${CMAKE_BINARY_DIR}/program/tolvexan.exe
         CACHE FILEPATH "The tool that the end-to-end tests start: a 64-bit build")
+    set(TOLVEXAN_CHECK_EXE ${CMAKE_BINARY_DIR}/program/tolvexan-check.exe
+        CACHE FILEPATH "The package check that the tests start: a 64-bit build")
 endif()
 
 # The launcher, one word (test discovery takes no emulator arguments), also
@@ -37,6 +42,7 @@ endif()
 # traces, which go to standard error: to a log file here.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
 export TOLVEXAN_EXE='${TOLVEXAN_EXE}'
+export TOLVEXAN_CHECK_EXE='${TOLVEXAN_CHECK_EXE}'
 export TOLVEXAN_WINE_ARCH='${WINE_ARCH}'
 export TOLVEXAN_EXAMPLES='${CMAKE_SOURCE_DIR}/examples'
 export TOLVEXAN_PLANTED='${CMAKE_BINARY_DIR}/planted_rundll32.exe'
@@ -56,7 +62,7 @@ gtest_discover_tests(windows_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
 add_executable(planted_rundll32 tests/wine/PlantedRundll32.cpp)
 add_dependencies(windows_tests planted_rundll32)
 if(TARGET tolvexan)
-    add_dependencies(windows_tests tolvexan)
+    add_dependencies(windows_tests tolvexan tolvexan-check)
 endif()
 
 # Start-up measurements (bench/run.sh), never built by the tests.
