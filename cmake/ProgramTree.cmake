@@ -16,9 +16,10 @@ foreach(program tolvexan tolvexan-check)
 endforeach()
 
 find_program(DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-add_test(NAME executable COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py $<TARGET_FILE:tolvexan>)
+add_test(NAME executable COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py $<TARGET_FILE:tolvexan>
+                                 $<TARGET_FILE:tolvexan-check>)
 
-# The text for driver-package vendors that goes into the release archive with the program; its title
+# The text for driver-package vendors that goes into the release archive with the programs; its title
 # takes the version.
 set(PACKAGE_TEXT ${CMAKE_BINARY_DIR}/TOLVEXAN.TXT)
 configure_file(docs/package/TOLVEXAN.TXT ${CMAKE_BINARY_DIR}/TOLVEXAN.utf-8.txt @ONLY)
@@ -35,23 +36,23 @@ set(PACKAGE_ZIP ${CMAKE_BINARY_DIR}/tolvexan-${PROJECT_VERSION}-win32.zip)
 file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
 add_custom_target(package
     COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/make_release_zip.py ${PACKAGE_ZIP} ${CMAKE_SOURCE_DIR}
-            $<TARGET_FILE:tolvexan>:755 ${PACKAGE_TEXT}:644
+            $<TARGET_FILE:tolvexan>:755 $<TARGET_FILE:tolvexan-check>:755 ${PACKAGE_TEXT}:644
     BYPRODUCTS ${PACKAGE_ZIP}
     VERBATIM)
-add_dependencies(package tolvexan package_text)
+add_dependencies(package tolvexan tolvexan-check package_text)
 
 add_test(NAME release_package_build COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target package)
 set_tests_properties(release_package_build PROPERTIES FIXTURES_SETUP release_package)
 add_test(NAME release_package
-         COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py $<TARGET_FILE:tolvexan> ${PACKAGE_ZIP})
+         COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tests/exe/check_exe.py ${PACKAGE_ZIP})
 set_tests_properties(release_package PROPERTIES FIXTURES_REQUIRED release_package)
-# Builds a copy of the sources elsewhere, as this user and as another one, and compares its program and
+# Builds a copy of the sources elsewhere, as this user and as another one, and compares its programs and
 # archive with these. Another user needs root: without, that test reports itself skipped.
 if(EXISTS ${CMAKE_SOURCE_DIR}/.git)
     foreach(builder same-user other-user)
         add_test(NAME reproducible_build_${builder}
                  COMMAND ${CMAKE_SOURCE_DIR}/tests/exe/check_rebuild.sh ${builder} ${CMAKE_BINARY_DIR}
-                         tolvexan.exe tolvexan-${PROJECT_VERSION}-win32.zip)
+                         tolvexan.exe tolvexan-check.exe tolvexan-${PROJECT_VERSION}-win32.zip)
         set_tests_properties(reproducible_build_${builder} PROPERTIES FIXTURES_REQUIRED release_package
                                                                       SKIP_RETURN_CODE 77)
     endforeach()

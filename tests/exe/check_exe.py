@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Checks the built tolvexan.exe (check_exe.py EXE) or the release archive made of it (check_exe.py EXE ZIP)
-against what they must hold. Prints each difference, expected and found; exits 1 if there is any."""
+"""Checks the built programs and the release archive made of them against what they must hold:
+check_exe.py FILE..., each a program (tolvexan.exe, tolvexan-check.exe) or the archive (.zip), whose members are
+compared with the files beside it. Prints each difference, expected and found; exits 1 if there is any."""
 import difflib, os, re, struct, subprocess, sys, time, zipfile
 import capstone, pefile  # Debian's python3-capstone and python3-pefile
 
@@ -101,6 +102,8 @@ def resources(path):
     """The resource script that windres makes of the file, in the form of RESOURCES."""
     read = subprocess.run(['i686-w64-mingw32-windres', '-i', path, '-O', 'rc'], capture_output=True, text=True,
                           errors='replace')
+    if 'no resource section' in read.stderr:
+        return []
     text = read.stdout if read.returncode == 0 else 'windres cannot read the file: ' + read.stderr
     # windres comments its output; only the version block's file date, which must not be there, is kept.
     text = re.sub(r'/\*(?! Date:).*?\*/', '', text, flags=re.S)
@@ -108,12 +111,17 @@ def resources(path):
     return [line.rstrip() for line in text.splitlines() if line.strip() and not line.strip().startswith('0x')]
 
 
+# Each program's subsystem (GUI, console) and resources; the package check has none.
+PROGRAMS = {'tolvexan.exe': (2, RESOURCES), 'tolvexan-check.exe': (3, '')}
+
+
 def check_program(path):
     pe, size = pefile.PE(path), os.path.getsize(path)
+    subsystem, resources_wanted = PROGRAMS[os.path.basename(path)]
     version = (pe.OPTIONAL_HEADER.MajorSubsystemVersion, pe.OPTIONAL_HEADER.MinorSubsystemVersion)
     expect('machine (i386)', hex(pe.FILE_HEADER.Machine), '0x14c')
     expect('optional header magic (PE32)', hex(pe.OPTIONAL_HEADER.Magic), '0x10b')
-    expect('subsystem', pe.OPTIONAL_HEADER.Subsystem, 2)  # GUI
+    expect('subsystem', pe.OPTIONAL_HEADER.Subsystem, subsystem)
     expect('subsystem version', version, 'at most (5, 0), which Windows 2000 loads', ok=version <= (5, 0))
     expect('file size', size, 'at most 65536 bytes', ok=size <= 65536)
     with open(ALLOW_LIST, encoding='utf-8') as f:
@@ -123,7 +131,7 @@ def check_program(path):
             for function in dll.imports:
                 name = (dll.dll.decode().lower(), (function.name or b'#%d' % function.ordinal).decode())
                 expect('import', '!'.join(name), 'a function of win2000-imports.txt, by name', ok=name in allowed)
-    wanted = [re.sub(r'\s+#.*', '', line) for line in RESOURCES.strip().splitlines()]
+    wanted = [re.sub(r'\s+#.*', '', line) for line in resources_wanted.strip().splitlines()]
     for line in difflib.unified_diff(wanted, resources(path), 'expected', 'found', lineterm='', n=1):
         failures.append(f'resources: {line}')
     check_instructions(pe)
@@ -168,17 +176,19 @@ def check_instructions(pe):
               f'bytes of constructor and destructor lists and {len(raw) - size} of zeros that align the file')
 
 
-def check_archive(zip_path, exe_path):
-    with zipfile.ZipFile(zip_path) as archive, open(zip_path, 'rb') as raw, open(exe_path, 'rb') as exe:
-        infos, data, program = archive.infolist(), raw.read(), exe.read()
+def check_archive(zip_path):
+    with zipfile.ZipFile(zip_path) as archive, open(zip_path, 'rb') as raw:
+        infos, data = archive.infolist(), raw.read()
         members = {info.filename: archive.read(info) for info in infos}
-    expect('archive members', list(members), ['tolvexan.exe', 'TOLVEXAN.TXT'])
-    expect('archived tolvexan.exe', 'other bytes', 'the built program', ok=members.get('tolvexan.exe') == program)
+    expect('archive members', list(members), list(PROGRAMS) + ['TOLVEXAN.TXT'])
+    for name in PROGRAMS:
+        with open(os.path.join(os.path.dirname(zip_path), name), 'rb') as built:
+            expect(f'archived {name}', 'other bytes', 'the built program', ok=members.get(name) == built.read())
     # What Windows XP's zip folders read, and nothing of the builder: the commit's time in UTC, fixed modes.
     epoch = int(os.environ.get('SOURCE_DATE_EPOCH') or subprocess.run(
         ['git', '-C', os.path.dirname(ALLOW_LIST), 'log', '-1', '--format=%ct'], capture_output=True).stdout)
     date = time.gmtime(epoch & ~1)[:6]  # zip times go in steps of two seconds
-    for info, mode in zip(infos, ('0o100755', '0o100644')):
+    for info, mode in zip(infos, ('0o100755', '0o100755', '0o100644')):
         local_extra = struct.unpack_from('<H', data, info.header_offset + 28)[0]  # in the member's own header
         expect(f'{info.filename}: stored or deflate, version needed, extra fields, date, system, mode',
                (info.compress_type in (0, 8), info.extract_version, info.extra, local_extra, info.date_time,
@@ -191,8 +201,9 @@ def check_archive(zip_path, exe_path):
 
 
 if __name__ == '__main__':
-    if len(sys.argv) not in (2, 3):
+    if len(sys.argv) < 2:
         sys.exit(__doc__)
-    check_archive(sys.argv[2], sys.argv[1]) if len(sys.argv) == 3 else check_program(sys.argv[1])
-    print(''.join(f'FAIL  {failure}\n' for failure in failures) + f'{len(failures)} differences: {sys.argv[-1]}')
+    for path in sys.argv[1:]:
+        check_archive(path) if path.endswith('.zip') else check_program(path)
+    print(''.join(f'FAIL  {failure}\n' for failure in failures) + f'{len(failures)} differences: {" ".join(sys.argv[1:])}')
     sys.exit(1 if failures else 0)
