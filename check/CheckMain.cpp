@@ -168,6 +168,14 @@ bool EndsWithSeparator(const char* path)
     return separator;
 }
 
+// Ends the report with the count of its findings; returns `status`.
+int Summarize(Report& report, int status)
+{
+    report << "tolvexan-check: " << report.errors << (report.errors == 1 ? " error, " : " errors, ")
+           << report.warnings << (report.warnings == 1 ? " warning\r\n" : " warnings\r\n");
+    return status;
+}
+
 int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleSink& errors)
 {
     const DWORD attributes = ::GetFileAttributesA(folder);
@@ -186,7 +194,7 @@ int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleS
             << "its path has " << (length < sizeof full ? length : length - 1)
             << " characters: the tool starts only in a folder of at most " << PathBufferSize - 2;
         report.End();
-        return 1;
+        return Summarize(report, 1);
     }
     WIN32_FIND_DATAA found;
     HANDLE listing = INVALID_HANDLE_VALUE;
@@ -209,10 +217,7 @@ int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleS
     }
     ModelListBox list(listBox), shiftList(shiftListBox);
     Win32PackagePlatform platform;
-    const int status = CheckPackage(platform, list, shiftList, folder, prefix, report);
-    report << "tolvexan-check: " << report.errors << (report.errors == 1 ? " error, " : " errors, ")
-           << report.warnings << (report.warnings == 1 ? " warning\r\n" : " warnings\r\n");
-    return status;
+    return Summarize(report, CheckPackage(platform, list, shiftList, folder, prefix, report));
 }
 
 int RunCheck(int argc, char** argv)

@@ -35,8 +35,9 @@ std::string WindowsPath(const char* setting)
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
-const std::string kExamples = WindowsPath("TOLVEXAN_EXAMPLES"); // the sample driver package
-const std::filesystem::path kExe = WindowsPath("TOLVEXAN_EXE"); // the tool under test
+const std::string kExamples = WindowsPath("TOLVEXAN_EXAMPLES");            // the sample driver package
+const std::filesystem::path kExe = WindowsPath("TOLVEXAN_EXE");            // the tool under test
+const std::filesystem::path kCheckExe = WindowsPath("TOLVEXAN_CHECK_EXE"); // the package check under test
 
 // Read with the wide functions, which work across processes under Wine too:
 // the tool's code-page-932 texts come back as what they mean.
@@ -362,6 +363,192 @@ TEST(InstallTest, ListsThePackageSortedAndEachClickInstallsTheSelectedModelOnLpt
     PostMessageW(program.list, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(program.Exited()) << "Enter in the list did not close the tool";
     EXPECT_EQ(traces.Launches(3, 3000).size(), 2u) << "a double-click or Enter started an installation";
+}
+
+// The package check, started in `folder` as a vendor starts it: its exit status, and its output and errors as
+// its code page 932 reads.
+std::pair<DWORD, std::wstring> RunCheck(const std::filesystem::path& folder,
+                                        const std::wstring& arguments = L"")
+{
+    // A file of its own for each run: Wine's helpers that a run starts may keep their inherited handle open.
+    static int runs = 0;
+    const std::filesystem::path output = std::filesystem::temp_directory_path() /
+                                         (L"tolvexan-check-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                          std::to_wstring(++runs) + L".out");
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE file =
+        CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    &inherited, CREATE_NEW, 0, 0);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << output;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = file;
+    std::wstring command = L"\"" + kCheckExe.wstring() + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    DWORD status = ~0u;
+    if (CreateProcessW(kCheckExe.c_str(), &command[0], 0, 0, TRUE, 0, 0, folder.c_str(), &startup,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, 30000);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    }
+    CloseHandle(file);
+    std::ifstream in(output, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    in.close();
+    DeleteFileW(output.c_str());
+    std::wstring report(bytes.size(), L'\0');
+    report.resize(
+        MultiByteToWideChar(932, 0, bytes.data(), int(bytes.size()), &report[0], int(bytes.size())));
+    return {status, report};
+}
+
+// The sample as the tool lists it, in CP932 and in UTF-16, named bare (no folder given) and after a folder
+// given whose last character "表" ends in a backslash byte.
+TEST(PackageCheckTest, ReportsTheSampleAsTheToolListsItWithEachEntrysLineAndVerdicts)
+{
+    const std::wstring report =
+        L"ZNTKTL.INF: note: the tool reads this file as its INF: the first name in the "
+        L"folder that matches *.INF\r\n"
+        L"ZNTKTL.INF:25: note: entry 1 of 6, Win2k:\"Zentu KTL-1000\": Windows 2000 "
+        L"installs it; Windows XP installs it\r\n"
+        L"ZNTKTL.INF:26: note: entry 2 of 6, Win2k:\"Zentu KTL-2000 カラー\": Windows 2000 "
+        L"installs it; Windows XP cannot: it installs from [Zentu.NTx86.5.1], which has no "
+        L"such model\r\n"
+        L"ZNTKTL.INF:24: note: entry 3 of 6, Win2k:\"Zentu KTL-3000\": Windows 2000 "
+        L"installs it; Windows XP cannot: it installs from [Zentu.NTx86.5.1], which has no "
+        L"such model\r\n"
+        L"ZNTKTL.INF:30: note: entry 4 of 6, WinXP:\"Zentu KTL-1000\": Windows 2000 "
+        L"installs it; Windows XP installs it\r\n"
+        L"ZNTKTL.INF:31: note: entry 5 of 6, WinXP:\"Zentu KTL-4000\": Windows 2000 cannot: "
+        L"it installs from [Zentu], which has no such model; Windows XP installs it\r\n"
+        L"ZNTKTL.INF:29: note: entry 6 of 6, WinXP:\"Zentu KTL-5000 Pro\": Windows 2000 "
+        L"cannot: it installs from [Zentu], which has no such model; Windows XP installs it\r\n"
+        L"ZNTKTL.INF:24: note: with Shift held, entry 1 of 2, Win2k:\"Zentu KTL-3000\"\r\n"
+        L"ZNTKTL.INF:29: note: with Shift held, entry 2 of 2, WinXP:\"Zentu KTL-5000 Pro\"\r\n"
+        L"tolvexan-check: 0 errors, 0 warnings\r\n";
+    std::ifstream sample(kExamples + "\\ZNTKTL.INF", std::ios::binary);
+    const std::string cp932(std::istreambuf_iterator<char>(sample), {});
+    std::wstring utf16(cp932.size(), L'\0');
+    utf16.resize(MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), &utf16[0], int(utf16.size())));
+    for (const bool wide : {false, true}) {
+        TempFolder folder;
+        std::ofstream inf(folder.path / "ZNTKTL.INF", std::ios::binary);
+        wide ? inf << "\xff\xfe" << std::string(reinterpret_cast<const char*>(utf16.data()), 2 * utf16.size())
+             : inf << cp932;
+        inf.close();
+        EXPECT_EQ(RunCheck(folder.path), std::make_pair(DWORD(0), report)) << (wide ? "UTF-16" : "CP932");
+        std::wstring named = report, prefix = folder.path.wstring() + L"\\";
+        for (size_t at = 0; (at = named.find(L"ZNTKTL.INF", at)) != named.npos; at += prefix.size() + 10)
+            named.insert(at, prefix);
+        EXPECT_EQ(RunCheck(folder.path, L"\"" + folder.path.wstring() + L"\""),
+                  std::make_pair(DWORD(0), named));
+    }
+}
+
+// Each package's files, the exit status, and lines of the report.
+struct FaultyPackage {
+    std::vector<std::pair<std::wstring, std::string>> files;
+    DWORD status;
+    std::vector<std::wstring> lines;
+};
+
+TEST(PackageCheckTest, NamesTheFileSectionOrKeyOfEachFaultAndExitsWithOne)
+{
+    const std::string manufacturer = "[Version]\nSignature=\"$Windows NT$\"\n\n[Manufacturer]\n";
+    const std::string models =
+        "[Zentu]\n\"Zentu A\" = ZA\n\n[Zentu.NTx86.5.1]\n\"Zentu A\" = ZA\n\n[ZA]\nx=1\n";
+    const std::vector<FaultyPackage> packages = {
+        {{{L"ZNTKTL.INF", manufacturer + "\"Zentu\"=Zentu\n\n[Zentu]\n; a comment\n%KTL1% = ZKTL1000\n"
+                                         "\"Zentu KTL-1000\" = ZKTL1000\n\"Zentu KTL-9000\" = ZKTL9000\n\n"
+                                         "[Zentu.NTx86.5.1]\n\"Zentu KTL-1000\" = ZKTL1000\n"
+                                         "\"Zentu KTL-4000\" = ZKTL4000\n\"Zentu KTL-4000\" = ZKTL4000\n\n"
+                                         "[ZKTL1000]\nx=1\n[ZKTL4000]\nx=1\n"}},
+         1,
+         {L"ZNTKTL.INF:9: error: entry 3 of 6, Win2k:%KTL1%: Windows 2000 cannot: a %strkey% key is passed "
+          L"unexpanded and matches no model;",
+          L"ZNTKTL.INF:11: error: entry 2 of 6, Win2k:\"Zentu KTL-9000\": Windows 2000 cannot: its install "
+          L"section "
+          L"[ZKTL9000] is missing;",
+          L"ZNTKTL.INF:15: error: entry 5 of 6, WinXP:\"Zentu KTL-4000\": Windows 2000 cannot: it installs "
+          L"from "
+          L"[Zentu], which has no such model; Windows XP cannot: it installs from [Zentu], which has no such "
+          L"model; "
+          L"the entry is marked for Windows XP\r\n",
+          L"ZNTKTL.INF:15: warning: entry 6 repeats entry 5: the model stands on several lines of "
+          L"[Zentu.NTx86.5.1]\r\n",
+          L"\r\ntolvexan-check: 4 errors, 1 warning\r\n"}},
+        // Windows XP takes the decoration closest to it, Windows 2000 none.
+        {{{L"Z.INF", manufacturer + "\"Zentu\"=Zentu,NTamd64.5.1,NTx86.6.0,NTx86,NT\n\n" + models}},
+         1,
+         {L"Z.INF:11: error: entry 2 of 2, WinXP:\"Zentu A\": Windows 2000 installs it; Windows XP cannot: "
+          L"it "
+          L"installs from [Zentu.NTx86], which is missing; the entry is marked for Windows XP\r\n",
+          L"\r\ntolvexan-check: 1 error, 0 warnings\r\n"}},
+        {{{L"Z.INF", manufacturer + "\"Zentu\"=Zentu,NTx86.5.1\n\n[Zentu]\n\"Zentu A\" = ZA\n"}},
+         1,
+         {L"Z.INF: error: there is no section [Zentu.NTx86.5.1] of the models for Windows XP: the tool shows "
+          L"its "
+          L"error message instead of the list\r\n"}},
+        {{{L"Z.INF",
+           manufacturer + "\"Zentu\"=Zentu,NTx86.5.1\n[Zentu]\n\n[Zentu.NTx86.5.1]\n\"Zentu A\" = ZA\n"}},
+         1,
+         {L"Z.INF:6: error: [Zentu], the models for Windows 2000, lists no model: the tool shows"}},
+        {{}, 1, {L".: error: no name in this folder matches *.INF: the tool shows its error message"}},
+    };
+    for (const FaultyPackage& package : packages) {
+        TempFolder folder;
+        for (const auto& [name, text] : package.files)
+            std::ofstream(folder.path / name, std::ios::binary) << text;
+        const auto [status, report] = RunCheck(folder.path);
+        EXPECT_EQ(status, package.status) << report;
+        for (const std::wstring& line : package.lines)
+            EXPECT_NE(report.find(line), report.npos) << "no line\n" << line << "\nin\n" << report;
+    }
+}
+
+// A second name that matches *.INF by its short name; paths beyond the tool's limits; what stops the check.
+TEST(PackageCheckTest, ReportsOtherInfNamesAndPathLimitsAndExitsWithTwoWhereItCannotRun)
+{
+    TempFolder folder;
+    std::filesystem::copy_file(kExamples + "\\ZNTKTL.INF", folder.path / "ZNTKTL.INF");
+    std::ofstream(folder.path / "readme.info") << "read me";
+    const auto [status, report] = RunCheck(folder.path);
+    const bool readmeFirst = report.find(L"readme.info: note: the tool reads") != report.npos;
+    EXPECT_EQ(status, 1u);
+    EXPECT_NE(report.find(readmeFirst ? L"ZNTKTL.INF: error: this file matches *.INF as well"
+                                      : L"readme.info: error: this file, by its short name "),
+              report.npos)
+        << report;
+
+    // The length in the code page's bytes, as the tool counts it ("表" takes two).
+    const auto bytes = [](const std::filesystem::path& path) {
+        return size_t(WideCharToMultiByte(932, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr) - 1);
+    };
+    const std::filesystem::path deep = folder.path / std::wstring(250 - bytes(folder.path) - 1, L'd');
+    std::filesystem::create_directory(deep);
+    std::ofstream(deep / "ZENTU-KTL-PACKAGE.INF") << "[Zentu]\n";
+    EXPECT_NE(
+        RunCheck(deep).second.find(L"ZENTU-KTL-PACKAGE.INF: error: its path has 272 characters: the tool "
+                                   L"takes at most 259\r\n"),
+        std::wstring::npos);
+    const std::filesystem::path deeper = deep / std::wstring(8, L'e');
+    std::filesystem::create_directory(deeper);
+    EXPECT_EQ(RunCheck(folder.path, L"\"" + deeper.wstring() + L"\""),
+              std::make_pair(DWORD(1), deeper.wstring() +
+                                           L": error: its path has 259 characters: the tool starts "
+                                           L"only in a folder of at most 258\r\n"
+                                           L"tolvexan-check: 1 error, 0 warnings\r\n"));
+
+    for (const auto& [arguments, error] :
+         {std::pair<std::wstring, std::wstring>{L"nowhere", L"tolvexan-check: nowhere: no such folder\r\n"},
+          {L"ZNTKTL.INF", L"tolvexan-check: ZNTKTL.INF: not a folder\r\n"},
+          {L". .", L"usage: tolvexan-check [FOLDER]\r\n"}}) {
+        const auto [status, text] = RunCheck(folder.path, arguments);
+        EXPECT_EQ(status, 2u) << arguments;
+        EXPECT_EQ(text.rfind(error, 0), 0u) << text;
+    }
 }
 
 } // namespace
