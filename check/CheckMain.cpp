@@ -52,7 +52,7 @@ public:
 
 private:
     HANDLE m_handle;
-    char m_buffer[4096];
+    char m_buffer[4096] = {};
     size_t m_used = 0;
 };
 
@@ -241,6 +241,7 @@ int RunCheck(int argc, char** argv)
 
 // msvcrt's split of the command line, which every console program gets.
 struct StartupInfo {
+    // cppcheck-suppress unusedStructMember ; msvcrt reads it
     int newMode;
 };
 extern "C" int __cdecl __getmainargs(int* argc, char*** argv, char*** environment, int expandWildcards,

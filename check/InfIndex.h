@@ -45,7 +45,7 @@ public:
         TextSpan section;
         TextSpan key; // empty for a section's own header
         TextSpan value;
-        size_t line; // in the file, from 1; or the order of reading
+        size_t line = 0; // in the file, from 1; or the order of reading
     };
 
     // Each returns false when memory is short. The texts taken must outlive

@@ -404,8 +404,8 @@ bool ReadListEntry(ModelList& list, size_t index, HeapBuffer& entry)
 }
 
 struct EntrySource {
-    int system; // 0: Windows 2000, 1: Windows XP
-    const char* section;
+    int system = 0; // 0: Windows 2000, 1: Windows XP
+    const char* section = nullptr;
     TextSpan model;
 };
 

@@ -31,7 +31,7 @@ includes=$(echo | i686-w64-mingw32-g++-win32 -xc++ -E -v - 2>&1 |
 # Given several files, newer clang-tidy says which one it reads: not a finding.
 # shellcheck disable=SC2046,SC2086 # one word an option or a file, as above
 out=$(clang-tidy --quiet -p build/win32 --extra-arg=--target=i686-w64-mingw32 $includes \
-    $(jq -r '.[].file' build/win32/compile_commands.json | grep -E '/(setup|frame|shell)/' | sort -u) 2>&1 |
+    $(jq -r '.[].file' build/win32/compile_commands.json | grep -E '/(setup|frame|shell|check)/' | sort -u) 2>&1 |
     grep -v -E -e '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' -e '^\[[0-9]+/[0-9]+\] Processing file ' ||
     true)
 [ -z "$out" ] || fail "$out
@@ -41,8 +41,8 @@ echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --std=c++17 --language=c++ --inline-suppr \
     --enable=warning,style,performance,portability --library=windows \
     --suppress=missingIncludeSystem --suppress=unmatchedSuppression \
-    -I setup -I frame -I shell -I res -D_WIN32 -DWINAPI= -DCALLBACK= \
-    setup frame shell || fail "cppcheck: findings above"
+    -I setup -I frame -I shell -I check -I res -D_WIN32 -DWINAPI= -DCALLBACK= \
+    setup frame shell check || fail "cppcheck: findings above"
 
 [ $status -eq 0 ] && echo "static checks: clean"
 exit $status
