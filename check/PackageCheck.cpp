@@ -291,9 +291,13 @@ private:
         }
         char* name = source->name.Data();
         std::memcpy(name, base.data, base.length);
-        name[base.length] = '.';
-        std::memcpy(name + base.length + 1, decoration.data, decoration.length);
-        name[decoration.length ? base.length + 1 + decoration.length : base.length] = '\0';
+        size_t length = base.length;
+        if (decoration.length > 0) {
+            name[length++] = '.';
+            std::memcpy(name + length, decoration.data, decoration.length);
+            length += decoration.length;
+        }
+        name[length] = '\0';
         for (Source* known = m_first; known != nullptr; known = known->next) {
             if (CompareNames(known->Name(), source->Name()) == 0) {
                 known->systems |= system;
@@ -304,7 +308,6 @@ private:
         source->systems = system;
         source->next = m_first;
         m_first = source;
-        size_t length = 0;
         return ReadWhole(m_fileSize, source->lines, length,
                          [&](char* buffer, size_t size) {
                              return m_platform.ReadSectionLines(name, buffer, size, InfPath);
