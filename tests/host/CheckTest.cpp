@@ -97,6 +97,7 @@ TEST(PackageCheckTest, ReadsEachModelSectionOnceListsShiftHeldAndNeverInstalls)
 TEST(PackageCheckTest, AKeyListOverTheToolsCapIsAnErrorWithTheCap)
 {
     FakePackage package;
+    package.tool.matchSize = KeyListMaximumSize; // read at the cap at once
     package.tool.sections["Zentu"] = {std::string(KeyListMaximumSize / 2, 'a'),
                                       std::string(KeyListMaximumSize / 2, 'b')};
     std::string report;
