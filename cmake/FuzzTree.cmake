@@ -1,4 +1,5 @@
-# The libFuzzer harness of the model list's key-list walk, with the address
+# The libFuzzer harnesses of the model list's key-list walk and of the package
+# check's index of INF keys, with the address
 # and undefined-behaviour sanitizers; configured by the preset "fuzz" with
 # clang. Its tests run the seeds once, then fuzz for FUZZ_SECONDS.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
@@ -30,3 +31,16 @@ file(MAKE_DIRECTORY "${runs}/corpus")
 add_test(NAME FuzzModelList.fuzz COMMAND FuzzModelList -max_total_time=${FUZZ_SECONDS} -timeout=10
          -print_final_stats=1 -artifact_prefix=${runs}/ "${runs}/corpus" "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus")
 set_tests_properties(FuzzModelList.fuzz PROPERTIES DEPENDS FuzzModelList.seeds)
+
+# The package check's index of INF keys: its seeds, then a shorter fuzzing.
+add_library(tolvexan_check STATIC check/InfIndex.cpp)
+target_include_directories(tolvexan_check PUBLIC check)
+add_executable(FuzzInfIndex tests/fuzz/FuzzInfIndex.cpp)
+target_link_libraries(FuzzInfIndex PRIVATE tolvexan_check)
+target_link_options(FuzzInfIndex PRIVATE -fsanitize=fuzzer)
+file(GLOB inf_seeds CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/inf-corpus/*")
+file(MAKE_DIRECTORY "${runs}/inf-corpus")
+add_test(NAME FuzzInfIndex.seeds COMMAND FuzzInfIndex ${inf_seeds})
+add_test(NAME FuzzInfIndex.fuzz COMMAND FuzzInfIndex -max_total_time=5 -timeout=10 -print_final_stats=1
+         -artifact_prefix=${runs}/inf- "${runs}/inf-corpus" "${CMAKE_SOURCE_DIR}/tests/fuzz/inf-corpus")
+set_tests_properties(FuzzInfIndex.fuzz PROPERTIES DEPENDS FuzzInfIndex.seeds)
