@@ -176,35 +176,41 @@ int Summarize(Report& report, int status)
     return status;
 }
 
-int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleSink& errors)
+// Why the check cannot run in `folder`, or null; enters it otherwise.
+const char* EnterFolder(const char* folder)
 {
     const DWORD attributes = ::GetFileAttributesA(folder);
-    const char* problem = nullptr;
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        problem = ::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND
-                      ? "no such folder"
-                      : "cannot be read";
-    else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        problem = "not a folder";
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "no such folder"
+                                                                              : "cannot be read";
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return "not a folder";
+    if (!::SetCurrentDirectoryA(folder))
+        return "cannot be entered";
+    WIN32_FIND_DATAA found;
+    HANDLE listing = ::FindFirstFileA("*", &found);
+    if (listing == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? nullptr : "cannot be read";
+    ::FindClose(listing);
+    return nullptr;
+}
+
+int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleSink& errors)
+{
     Report report(out);
+    // The path alone decides this, before the file functions, which take no longer ones.
     char full[MAX_PATH];
-    const DWORD length = problem ? 0 : ::GetFullPathNameA(folder, sizeof full, full, nullptr);
-    if (problem == nullptr && length > PathBufferSize - 2) {
+    const DWORD length = ::GetFullPathNameA(folder, sizeof full, full, nullptr);
+    if (length > PathBufferSize - 2) {
         report.Start(Report::Error, "", folder)
             << "its path has " << (length < sizeof full ? length : length - 1)
             << " characters: the tool starts only in a folder of at most " << PathBufferSize - 2;
         report.End();
         return Summarize(report, 1);
     }
-    WIN32_FIND_DATAA found;
-    HANDLE listing = INVALID_HANDLE_VALUE;
-    if (problem == nullptr && (length == 0 || !::SetCurrentDirectoryA(folder)))
-        problem = "cannot be entered";
-    else if (problem == nullptr && (listing = ::FindFirstFileA("*", &found)) == INVALID_HANDLE_VALUE &&
-             ::GetLastError() != ERROR_FILE_NOT_FOUND)
-        problem = "cannot be read";
-    if (listing != INVALID_HANDLE_VALUE)
-        ::FindClose(listing);
+    const char* problem = length == 0 ? "cannot be read" : EnterFolder(folder);
     if (problem != nullptr) {
         Report(errors) << "tolvexan-check: " << folder << ": " << problem << "\r\n";
         return 2;

@@ -501,7 +501,7 @@ int CheckPackage(PackagePlatform& platform, ModelList& list, ModelList& shiftLis
     PackageFacts facts;
     InstallSources sources(platform, facts, listing.match.size);
     if (!facts.Load(platform, listing.match.size) || (listed && !sources.Load())) {
-        report.Start(Report::Error, prefix, listing.match.name) << "memory ran short reading the INF";
+        report.Start(Report::Error, prefix, listing.match.name) << "its sections could not be read whole";
         report.End();
         return 1;
     }
