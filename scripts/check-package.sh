@@ -60,11 +60,15 @@ else
     echo "Checking with $exe, a 64-bit build of the same sources, under 64-bit Wine: ${arch#* }" >&2
 fi
 
-# The report is in code page 932 with CRLF ends. It goes through a file, so
-# that the check's own status is what this script exits with.
+# The check writes code page 932 with CRLF ends, its one line on why it could
+# not run too. Both go through files, so that the check's own status is what
+# this script exits with.
 report=$(mktemp)
-trap 'rm -f "$report"' EXIT
+errors=$(mktemp)
+trap 'rm -f "$report" "$errors"' EXIT
 status=0
-"$top/scripts/wine-run.sh" "$top/build/wineprefix-check-$TOLVEXAN_WINE_ARCH" "$exe" "$folder" >"$report" || status=$?
+"$top/scripts/wine-run.sh" "$top/build/wineprefix-check-$TOLVEXAN_WINE_ARCH" "$exe" "$folder" \
+    >"$report" 2>"$errors" || status=$?
 iconv -f CP932 -t UTF-8 "$report" | tr -d '\r'
+iconv -f CP932 -t UTF-8 "$errors" | tr -d '\r' >&2
 exit $status
