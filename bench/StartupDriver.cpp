@@ -1,13 +1,14 @@
 // Times start-up to a filled, visible model list, the tool against the
-// baseline, both started here in turn:
+// baseline, and the package check's run, all started here in turn:
 //
-//   bench_startup TOOL.exe BASELINE.exe PACKAGES RUNS MODELS...
+//   bench_startup TOOL.exe BASELINE.exe CHECK.exe PACKAGES RUNS MODELS...
 //
 // PACKAGES\models-N holds a driver package of N models (N/2 per section).
-// Each round starts, for every size, the tool and then the baseline in that
-// folder; the first round is not counted. A start is timed from just before
-// CreateProcess until the program has a visible window whose model list
-// holds all N entries; the window is then closed as a user would close it.
+// Each round starts, for every size, the tool, the baseline and the check in
+// that folder; the first round is not counted. A start is timed from just
+// before CreateProcess until the program has a visible window whose model
+// list holds all N entries, which is then closed as a user would close it;
+// the check's, until it has exited with 0, its report written to NUL.
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@
 namespace {
 
 const int kModelListId = 1000; // IDC_MODEL_LIST
-const double kTimeoutMs = 60000;
+const DWORD kTimeoutMs = 60000;
 
 double NowMs()
 {
@@ -55,22 +56,32 @@ BOOL CALLBACK FindFilledList(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-// Milliseconds to the filled list, or a negative value when there was none.
-double TimeStart(const std::string& exe, const std::string& folder, size_t models)
+// Milliseconds to the filled list, or for a console program writing to
+// `output` to its exit with 0; negative when there was none.
+double TimeStart(const std::string& exe, const std::string& folder, size_t models, HANDLE output = nullptr)
 {
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (output != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
     PROCESS_INFORMATION process{};
     const double start = NowMs();
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                          &startup, &process)) {
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr,
+                          folder.c_str(), &startup, &process)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", exe.c_str(), ::GetLastError());
         return -1;
     }
     Search search{process.dwProcessId, models, nullptr};
     double elapsed = -1;
-    while (NowMs() - start < kTimeoutMs && ::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    DWORD status = 1;
+    if (output != nullptr && ::WaitForSingleObject(process.hProcess, kTimeoutMs) == WAIT_OBJECT_0 &&
+        ::GetExitCodeProcess(process.hProcess, &status) && status == 0)
+        elapsed = NowMs() - start;
+    while (output == nullptr && NowMs() - start < kTimeoutMs &&
+           ::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
         ::EnumWindows(FindFilledList, reinterpret_cast<LPARAM>(&search));
         if (search.filled != nullptr) {
             elapsed = NowMs() - start;
@@ -80,7 +91,7 @@ double TimeStart(const std::string& exe, const std::string& folder, size_t model
         ::Sleep(1);
     }
     if (elapsed < 0)
-        std::fprintf(stderr, "%s showed no list of %zu models in %s\n", exe.c_str(), models, folder.c_str());
+        std::fprintf(stderr, "%s: no list of %zu models, or exit %lu\n", exe.c_str(), models, status);
     if (::WaitForSingleObject(process.hProcess, elapsed < 0 ? 0 : 30000) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.hProcess, 1);
         ::WaitForSingleObject(process.hProcess, 10000);
@@ -105,32 +116,34 @@ double Quantile(std::vector<double> values, double q)
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 5 ? static_cast<int>(std::strtol(argv[4], nullptr, 10)) : 0;
+    const int runs = argc > 6 ? static_cast<int>(std::strtol(argv[5], nullptr, 10)) : 0;
     if (runs < 1) {
-        std::fprintf(stderr, "usage: bench_startup TOOL.exe BASELINE.exe PACKAGES RUNS MODELS...\n");
+        std::fprintf(stderr, "usage: bench_startup TOOL BASELINE CHECK PACKAGES RUNS MODELS...\n");
         return 2;
     }
-    const char* const names[] = {"tool", "baseline"};
-    const std::string programs[] = {argv[1], argv[2]};
+    const char* const names[] = {"tool", "baseline", "check"};
+    const std::string programs[] = {argv[1], argv[2], argv[3]};
     std::vector<size_t> sizes;
-    for (int i = 5; i < argc; ++i)
+    for (int i = 6; i < argc; ++i)
         sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE nul = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
 
-    std::vector<std::array<std::vector<double>, 2>> times(sizes.size());
+    std::vector<std::array<std::vector<double>, 3>> times(sizes.size());
     for (int round = 0; round <= runs; ++round)
         for (size_t s = 0; s < sizes.size(); ++s)
-            for (int p = 0; p < 2; ++p) {
-                const std::string folder = std::string(argv[3]) + "\\models-" + std::to_string(sizes[s]);
-                const double ms = TimeStart(programs[p], folder, sizes[s]);
+            for (int p = 0; p < 3; ++p) {
+                const std::string folder = std::string(argv[4]) + "\\models-" + std::to_string(sizes[s]);
+                const double ms = TimeStart(programs[p], folder, sizes[s], p == 2 ? nul : nullptr);
                 if (ms < 0)
                     return 1;
                 if (round > 0)
                     times[s][p].push_back(ms);
             }
 
-    std::printf("start-up to the filled list, ms, in the order of the starts\n");
+    std::printf("start-up to the filled list (check: to its exit), ms, in the order of the starts\n");
     for (size_t s = 0; s < sizes.size(); ++s)
-        for (int p = 0; p < 2; ++p) {
+        for (int p = 0; p < 3; ++p) {
             std::printf("%6zu %-8s", sizes[s], names[p]);
             for (double ms : times[s][p])
                 std::printf(" %.1f", ms);
@@ -138,16 +151,18 @@ int main(int argc, char** argv)
         }
     // The difference is taken per round, tool minus the baseline started
     // right after it, so that a slow spell of the machine falls on both.
-    std::printf("\nmedians of %d starts, ms\n%6s %8s %8s %9s %17s %6s\n", runs, "models", "tool", "baseline",
-                "tool-base", "(quartiles)", "ratio");
+    std::printf("\nmedians of %d starts, ms\n%6s %8s %8s %9s %17s %6s %8s %10s\n", runs, "models", "tool",
+                "baseline", "tool-base", "(quartiles)", "ratio", "check", "check/tool");
     for (size_t s = 0; s < sizes.size(); ++s) {
         std::vector<double> added(runs);
         for (int r = 0; r < runs; ++r)
             added[r] = times[s][0][r] - times[s][1][r];
         const double tool = Quantile(times[s][0], 0.5);
         const double baseline = Quantile(times[s][1], 0.5);
-        std::printf("%6zu %8.1f %8.1f %9.1f %8.1f..%7.1f %6.2f\n", sizes[s], tool, baseline,
-                    Quantile(added, 0.5), Quantile(added, 0.25), Quantile(added, 0.75), tool / baseline);
+        const double check = Quantile(times[s][2], 0.5);
+        std::printf("%6zu %8.1f %8.1f %9.1f %8.1f..%7.1f %6.2f %8.1f %10.2f\n", sizes[s], tool, baseline,
+                    Quantile(added, 0.5), Quantile(added, 0.25), Quantile(added, 0.75), tool / baseline,
+                    check, check / tool);
     }
     return 0;
 }

@@ -1,17 +1,18 @@
 #!/bin/sh
 # shellcheck disable=SC2086 # the lists of sizes and targets are split on purpose
 # Times tolvexan's start-up to its filled model list under Wine, against a
-# baseline program that does only the necessary work, and the catalogue's own
-# work per key natively (Google Benchmark). Not part of the tests; the results
-# are described in docs/performance.md and written to build/bench-results/.
+# baseline program that does only the necessary work, and tolvexan-check's run
+# to its exit on the same packages; and the catalogue's own work per key
+# natively (Google Benchmark). Not part of the tests; the results are
+# described in docs/performance.md and written to build/bench-results/.
 #
 #   bench/run.sh
 #   BENCH_RUNS=21 BENCH_SIZES="10 10000" nice -n 10 bench/run.sh
 #
 # Where scripts/windows-arch.sh prints 32, it times the shipped
-# build/win32/tolvexan.exe under 32-bit Wine against a baseline built for
-# i686 (build/bench-wine-32); else a 64-bit build of the tool against a 64-bit
-# baseline (build/bench-wine). Natively: build/bench-host.
+# build/win32/tolvexan.exe and tolvexan-check.exe under 32-bit Wine, against a
+# baseline built for i686 (build/bench-wine-32); else 64-bit builds of both
+# against a 64-bit baseline (build/bench-wine). Natively: build/bench-host.
 set -eu
 cd "$(dirname "$0")/.."
 runs=${BENCH_RUNS:-101}
@@ -27,12 +28,14 @@ fi
 arch=$(scripts/windows-arch.sh | cut -d' ' -f1)
 if [ "$arch" = 32 ]; then
     tree=build/bench-wine-32 preset=wine-tests-32 tool=build/win32/tolvexan.exe
+    check=build/win32/tolvexan-check.exe
     # build/win32 is the shipped program's own tree: only built, never configured here.
-    [ -f "$tool" ] || cmake --build build/win32 --target tolvexan
+    { [ -f "$tool" ] && [ -f "$check" ]; } || cmake --build build/win32 --target tolvexan tolvexan-check
     targets="bench_baseline bench_startup"
 else
     tree=build/bench-wine preset=wine-tests tool=build/bench-wine/program/tolvexan.exe
-    targets="tolvexan bench_baseline bench_startup"
+    check=build/bench-wine/program/tolvexan-check.exe
+    targets="tolvexan tolvexan-check bench_baseline bench_startup"
 fi
 cmake --preset $preset -B $tree $options >/dev/null
 cmake --build $tree -j "$(nproc)" --target $targets
@@ -67,13 +70,14 @@ mkdir -p $results
     echo "wine: $(TOLVEXAN_WINE_ARCH=$arch scripts/wine-run.sh "$(pwd)/$tree/wineprefix" --version), $arch-bit; nice $(nice)"
     echo "timed: $tool ($(stat -c %s $tool) bytes, $(date -u -r $tool '+%F %T UTC'), sha256 $(sha256sum <$tool | cut -c1-16))"
     echo "baseline: $tree/bench/bench_baseline.exe"
+    echo "check: $check ($(stat -c %s $check) bytes, sha256 $(sha256sum <$check | cut -c1-16))"
     echo "runs: $runs; sizes: $sizes; INF bytes: $(stat -c %s $tree/packages/*/ZENTU.INF | tr '\n' ' ')"
     echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 } >$results/machine.txt
 windows_path() { printf 'Z:%s' "$(pwd)/$1" | sed 's|/|\\|g'; }
 TOLVEXAN_WINE_ARCH=$arch WINEDEBUG=-all scripts/wine-run.sh "$(pwd)/$tree/wineprefix" \
     "$tree/bench/bench_startup.exe" "$(windows_path $tool)" "$(windows_path $tree/bench/bench_baseline.exe)" \
-    "$(windows_path $tree/packages)" "$runs" $sizes >$results/startup.txt
+    "$(windows_path $check)" "$(windows_path $tree/packages)" "$runs" $sizes >$results/startup.txt
 echo "load average after Wine: $(cut -d' ' -f1-3 /proc/loadavg); tool sha256 $(sha256sum <$tool | cut -c1-16)" \
     >>$results/machine.txt
 
