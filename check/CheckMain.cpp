@@ -201,12 +201,16 @@ int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleS
 {
     Report report(out);
     // The path alone decides this, before the file functions, which take no longer ones.
+    // The full path as the working directory reads: without a separator at its end, but at a drive's root.
     char full[MAX_PATH];
-    const DWORD length = ::GetFullPathNameA(folder, sizeof full, full, nullptr);
-    if (length > PathBufferSize - 2) {
-        report.Start(Report::Error, "", folder)
-            << "its path has " << (length < sizeof full ? length : length - 1)
-            << " characters: the tool starts only in a folder of at most " << PathBufferSize - 2;
+    DWORD length = ::GetFullPathNameA(folder, sizeof full, full, nullptr);
+    if (length < sizeof full && length > 3 && EndsWithSeparator(full))
+        --length;
+    const bool beyondMaxPath = length >= sizeof full || (length == 0 && std::strlen(folder) >= sizeof full);
+    if (length > PathBufferSize - 2 || beyondMaxPath) {
+        report.Start(Report::Error, "", folder) << "its path has ";
+        beyondMaxPath ? report << "more than " << PathBufferSize - 1 : report << length;
+        report << " characters: the tool starts only in a folder of at most " << PathBufferSize - 2;
         report.End();
         return Summarize(report, 1);
     }

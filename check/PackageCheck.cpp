@@ -223,6 +223,20 @@ public:
         return true;
     }
 
+    // The first models section that Windows `system` installs from, or null.
+    const char* SectionOf(int system, const char* wanted) const
+    {
+        const char* first = nullptr;
+        for (const Source* source = m_first; source != nullptr; source = source->next) {
+            if ((source->systems & (1u << system)) == 0)
+                continue;
+            if (CompareNames(source->Name(), SpanOf(wanted)) == 0)
+                return wanted;
+            first = first ? first : source->name.Data();
+        }
+        return first;
+    }
+
     Verdict Judge(int system, TextSpan model) const
     {
         if (HoldsStringKey(model))
@@ -340,21 +354,19 @@ public:
 
     void Visit(const PackagePlatform::FolderEntry& entry) override
     {
-        if (!m_seenTaken && std::strcmp(entry.name, m_taken) == 0) {
-            m_seenTaken = true;
-            m_report.Start(Report::Note, m_prefix, entry.name)
-                << "the tool reads this " << (entry.isFolder ? "folder" : "file")
-                << " as its INF: the first name in the folder that matches *.INF";
-            m_report.End();
-            return;
-        }
-        m_report.Start(Report::Error, m_prefix, entry.name) << (entry.isFolder ? "this folder" : "this file");
+        const bool taken = !m_seenTaken && std::strcmp(entry.name, m_taken) == 0;
+        m_seenTaken = m_seenTaken || taken;
+        m_report.Start(taken ? Report::Note : Report::Error, m_prefix, entry.name)
+            << (entry.isFolder ? "this folder" : "this file");
         const TextSpan name = SpanOf(entry.name);
         if (name.length < 4 || CompareNames(TextSpan{name.data + name.length - 4, 4}, SpanOf(".INF")) != 0)
             m_report << ", by its short name " << entry.shortName << ",";
-        m_report
-            << " matches *.INF as well: where the folder lists it first (FAT, some CDs), the tool reads it"
-            << " instead of " << m_taken;
+        if (taken)
+            m_report << " is the first name in the folder that matches *.INF: the tool reads it as its INF";
+        else
+            m_report
+                << " matches *.INF as well: where the folder lists it first (FAT, some CDs), the tool reads"
+                << " it instead of " << m_taken;
         m_report.End();
     }
 
@@ -388,6 +400,24 @@ void ReportSectionFault(ListingPlatform& listing, const PackageFacts& facts, int
         report << "memory ran short reading [" << section << "]";
     report << ": the tool shows its error message instead of the list";
     report.End();
+}
+
+// Where [Manufacturer] leads each Windows version, when that is not the
+// section the tool lists for it.
+void ReportManufacturer(const PackageFacts& facts, const InstallSources& sources, const char* prefix,
+                        const char* inf, Report& report)
+{
+    for (int system = 0; system < 2; ++system) {
+        const char* const listed = system == 0 ? Win2kSection : WinXPSection;
+        const char* const taken = sources.SectionOf(system, listed);
+        if (taken == listed)
+            continue;
+        report.Start(Report::Warning, prefix, inf, facts.LineOf(SpanOf("Manufacturer"), TextSpan{}))
+            << "[Manufacturer] leads " << SystemNames[system] << " to " << (taken ? "[" : "no models section")
+            << (taken ? taken : "") << (taken ? "]" : "") << ", not to [" << listed
+            << "], whose models the tool lists for it";
+        report.End();
+    }
 }
 
 size_t CountEntries(ModelList& list)
@@ -479,8 +509,15 @@ int CheckPackage(PackagePlatform& platform, ModelList& list, ModelList& shiftLis
         return 1;
     }
     if (!listing.found) {
-        report.Start(Report::Error, "", folder)
-            << "no name in this folder matches *.INF: the tool shows its error message instead of the list";
+        // The tool searches DriverFolder + "*.INF", which the file functions take up to their limit only.
+        const size_t search = std::strlen(DriverFolder) + 5;
+        report.Start(Report::Error, "", folder);
+        if (search > PathBufferSize - 1)
+            report << "the tool's search for *.INF here has " << search << " characters, more than the "
+                   << PathBufferSize - 1 << " that Windows' file functions take, so it finds no INF";
+        else
+            report << "no name in this folder matches *.INF";
+        report << ": the tool shows its error message instead of the list";
         report.End();
         return 1;
     }
@@ -510,6 +547,7 @@ int CheckPackage(PackagePlatform& platform, ModelList& list, ModelList& shiftLis
         ReportSectionFault(listing, facts, 1, prefix, report);
         return 1;
     }
+    ReportManufacturer(facts, sources, prefix, listing.match.name, report);
     listing.shiftHeld = true;
     BuildModelList(shiftList, listing);
     ReportEntries(list, facts, sources, prefix, listing.match.name, report);

@@ -409,8 +409,8 @@ std::pair<DWORD, std::wstring> RunCheck(const std::filesystem::path& folder,
 TEST(PackageCheckTest, ReportsTheSampleAsTheToolListsItWithEachEntrysLineAndVerdicts)
 {
     const std::wstring report =
-        L"ZNTKTL.INF: note: the tool reads this file as its INF: the first name in the "
-        L"folder that matches *.INF\r\n"
+        L"ZNTKTL.INF: note: this file is the first name in the folder that matches *.INF: the tool reads it "
+        L"as its INF\r\n"
         L"ZNTKTL.INF:25: note: entry 1 of 6, Win2k:\"Zentu KTL-1000\": Windows 2000 "
         L"installs it; Windows XP installs it\r\n"
         L"ZNTKTL.INF:26: note: entry 2 of 6, Win2k:\"Zentu KTL-2000 カラー\": Windows 2000 "
@@ -466,26 +466,28 @@ TEST(PackageCheckTest, NamesTheFileSectionOrKeyOfEachFaultAndExitsWithOne)
                                          "\"Zentu KTL-4000\" = ZKTL4000\n\"Zentu KTL-4000\" = ZKTL4000\n\n"
                                          "[ZKTL1000]\nx=1\n[ZKTL4000]\nx=1\n"}},
          1,
-         {L"ZNTKTL.INF:9: error: entry 3 of 6, Win2k:%KTL1%: Windows 2000 cannot: a %strkey% key is passed "
+         {L"ZNTKTL.INF:4: warning: [Manufacturer] leads Windows XP to [Zentu], not to [Zentu.NTx86.5.1], "
+          L"whose "
+          L"models the tool lists for it\r\n",
+          L"ZNTKTL.INF:9: error: entry 3 of 6, Win2k:%KTL1%: Windows 2000 cannot: a %strkey% key is passed "
           L"unexpanded and matches no model;",
           L"ZNTKTL.INF:11: error: entry 2 of 6, Win2k:\"Zentu KTL-9000\": Windows 2000 cannot: its install "
-          L"section "
-          L"[ZKTL9000] is missing;",
+          L"section [ZKTL9000] is missing;",
           L"ZNTKTL.INF:15: error: entry 5 of 6, WinXP:\"Zentu KTL-4000\": Windows 2000 cannot: it installs "
           L"from "
           L"[Zentu], which has no such model; Windows XP cannot: it installs from [Zentu], which has no such "
-          L"model; "
-          L"the entry is marked for Windows XP\r\n",
+          L"model; the entry is marked for Windows XP\r\n",
           L"ZNTKTL.INF:15: warning: entry 6 repeats entry 5: the model stands on several lines of "
           L"[Zentu.NTx86.5.1]\r\n",
-          L"\r\ntolvexan-check: 4 errors, 1 warning\r\n"}},
+          L"\r\ntolvexan-check: 4 errors, 2 warnings\r\n"}},
         // Windows XP takes the decoration closest to it, Windows 2000 none.
         {{{L"Z.INF", manufacturer + "\"Zentu\"=Zentu,NTamd64.5.1,NTx86.6.0,NTx86,NT\n\n" + models}},
          1,
-         {L"Z.INF:11: error: entry 2 of 2, WinXP:\"Zentu A\": Windows 2000 installs it; Windows XP cannot: "
+         {L"Z.INF:4: warning: [Manufacturer] leads Windows XP to [Zentu.NTx86], not to [Zentu.NTx86.5.1]",
+          L"Z.INF:11: error: entry 2 of 2, WinXP:\"Zentu A\": Windows 2000 installs it; Windows XP cannot: "
           L"it "
           L"installs from [Zentu.NTx86], which is missing; the entry is marked for Windows XP\r\n",
-          L"\r\ntolvexan-check: 1 error, 0 warnings\r\n"}},
+          L"\r\ntolvexan-check: 1 error, 1 warning\r\n"}},
         {{{L"Z.INF", manufacturer + "\"Zentu\"=Zentu,NTx86.5.1\n\n[Zentu]\n\"Zentu A\" = ZA\n"}},
          1,
          {L"Z.INF: error: there is no section [Zentu.NTx86.5.1] of the models for Windows XP: the tool shows "
@@ -515,7 +517,7 @@ TEST(PackageCheckTest, ReportsOtherInfNamesAndPathLimitsAndExitsWithTwoWhereItCa
     std::filesystem::copy_file(kExamples + "\\ZNTKTL.INF", folder.path / "ZNTKTL.INF");
     std::ofstream(folder.path / "readme.info") << "read me";
     const auto [status, report] = RunCheck(folder.path);
-    const bool readmeFirst = report.find(L"readme.info: note: the tool reads") != report.npos;
+    const bool readmeFirst = report.find(L"readme.info: note: ") != report.npos;
     EXPECT_EQ(status, 1u);
     EXPECT_NE(report.find(readmeFirst ? L"ZNTKTL.INF: error: this file matches *.INF as well"
                                       : L"readme.info: error: this file, by its short name "),
@@ -533,6 +535,19 @@ TEST(PackageCheckTest, ReportsOtherInfNamesAndPathLimitsAndExitsWithTwoWhereItCa
         RunCheck(deep).second.find(L"ZENTU-KTL-PACKAGE.INF: error: its path has 272 characters: the tool "
                                    L"takes at most 259\r\n"),
         std::wstring::npos);
+    // At the folder limit, named with a separator at its end: the INF's path, or the search for it where the
+    // file functions refuse it, is then too long.
+    const std::filesystem::path edge = folder.path / std::wstring(258 - bytes(folder.path) - 1, L's');
+    std::filesystem::create_directory(edge);
+    std::ofstream(edge / "Z.INF") << "[Zentu]\n";
+    const auto [edgeStatus, edgeReport] = RunCheck(folder.path, L"\"" + edge.wstring() + L"\\\\\"");
+    EXPECT_EQ(edgeStatus, 1u);
+    EXPECT_TRUE(
+        edgeReport.find(L"Z.INF: error: its path has 264 characters: the tool takes at most 259") !=
+            edgeReport.npos ||
+        edgeReport.find(L"error: the tool's search for *.INF here has 264 characters, more than the 259") !=
+            edgeReport.npos)
+        << edgeReport;
     const std::filesystem::path deeper = deep / std::wstring(8, L'e');
     std::filesystem::create_directory(deeper);
     EXPECT_EQ(RunCheck(folder.path, L"\"" + deeper.wstring() + L"\""),
