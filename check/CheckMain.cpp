@@ -60,21 +60,7 @@ private:
 // rest with the functions of the same INF reader and file search.
 class Win32PackagePlatform : public PackagePlatform {
 public:
-    size_t GetWorkingDirectory(char* buffer, size_t size) override
-    {
-        return m_tool.GetWorkingDirectory(buffer, size);
-    }
-    bool FindFirstMatch(const char* pattern, FileMatch& match) override
-    {
-        return m_tool.FindFirstMatch(pattern, match);
-    }
-    size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
-                           const char* file) override
-    {
-        return m_tool.ReadSectionKeys(section, defaultText, buffer, size, file);
-    }
-    bool IsShiftDown() override { return false; }
-    void StartInstaller(const char*) override {}
+    explicit Win32PackagePlatform(Win32SetupPlatform& tool) : PackagePlatform(tool) {}
 
     void ListMatches(const char* pattern, MatchVisitor& visitor) override
     {
@@ -136,9 +122,6 @@ public:
         text.Data()[length] = '\0';
         return true;
     }
-
-private:
-    Win32SetupPlatform m_tool{nullptr};
 };
 
 // A list box that is never shown, sorting its entries as the tool's does.
@@ -226,7 +209,8 @@ int CheckFolder(const char* folder, const char* prefix, HandleSink& out, HandleS
         return 2;
     }
     ModelListBox list(listBox), shiftList(shiftListBox);
-    Win32PackagePlatform platform;
+    Win32SetupPlatform tool(nullptr);
+    Win32PackagePlatform platform(tool);
     return Summarize(report, CheckPackage(platform, list, shiftList, folder, prefix, report));
 }
 

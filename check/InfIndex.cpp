@@ -152,13 +152,10 @@ static bool KeyBefore(const KeyIndex::Key& a, const KeyIndex::Key& b)
 
 void KeyIndex::Sort() { std::sort(m_keys, m_keys + m_count, KeyBefore); }
 
-// The strings of a profile answer: NUL-terminated, up to the first empty one.
 static size_t CountStrings(const char* strings, size_t length)
 {
     size_t count = 0;
-    for (size_t offset = 0; offset < length && strings[offset] != '\0';
-         offset += std::strlen(strings + offset) + 1)
-        ++count;
+    ForEachString(strings, length, [&](TextSpan) { ++count; });
     return count;
 }
 
@@ -181,13 +178,11 @@ bool KeyIndex::AddSectionLines(const char* section, const char* lines, size_t le
     if (!Reserve(CountStrings(lines, length)))
         return false;
     size_t order = 0;
-    for (size_t offset = 0; offset < length && lines[offset] != '\0';) {
-        const TextSpan line = SpanOf(lines + offset);
-        offset += line.length + 1;
+    ForEachString(lines, length, [&](TextSpan line) {
         TextSpan value;
         const TextSpan key = SplitKeyLine(line, value);
         Add(SpanOf(section), key, value, ++order);
-    }
+    });
     Sort();
     return true;
 }
@@ -197,11 +192,7 @@ bool KeyIndex::AddSectionNames(const char* names, size_t length)
     if (!Reserve(CountStrings(names, length)))
         return false;
     size_t order = 0;
-    for (size_t offset = 0; offset < length && names[offset] != '\0';) {
-        const TextSpan name = SpanOf(names + offset);
-        offset += name.length + 1;
-        Add(name, TextSpan{}, TextSpan{}, ++order);
-    }
+    ForEachString(names, length, [&](TextSpan name) { Add(name, TextSpan{}, TextSpan{}, ++order); });
     Sort();
     return true;
 }

@@ -10,6 +10,17 @@ struct TextSpan {
 
 TextSpan SpanOf(const char* text);
 
+// Calls `visit` with each string of a profile answer: NUL-terminated, up to
+// the first empty one or `length`.
+template <class Visit> void ForEachString(const char* strings, size_t length, Visit visit)
+{
+    for (size_t offset = 0; offset < length && strings[offset] != '\0';) {
+        const TextSpan string = SpanOf(strings + offset);
+        offset += string.length + 1;
+        visit(string);
+    }
+}
+
 // Compares names as the INF reader does: ASCII letters in any case are the
 // same, and the second byte of a double-byte (code page 932) character is
 // never folded. Negative, zero or positive, as strcmp.

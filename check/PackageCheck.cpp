@@ -213,14 +213,12 @@ public:
                 return m_platform.ReadSectionLines("Manufacturer", buffer, size, InfPath);
             }))
             return false;
-        for (size_t offset = 0; offset < length && m_manufacturers.Data()[offset] != '\0';) {
-            const char* line = m_manufacturers.Data() + offset;
-            offset += std::strlen(line) + 1;
-            const char* equals = std::strchr(line, '=');
-            if (equals != nullptr && !AddManufacturer(SpanOf(equals + 1)))
-                return false;
-        }
-        return true;
+        bool loaded = true;
+        ForEachString(m_manufacturers.Data(), length, [&](TextSpan line) {
+            const char* equals = static_cast<const char*>(std::memchr(line.data, '=', line.length));
+            loaded = loaded && (equals == nullptr || AddManufacturer(SpanOf(equals + 1)));
+        });
+        return loaded;
     }
 
     // The first models section that Windows `system` installs from, or null.

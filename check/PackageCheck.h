@@ -5,11 +5,30 @@
 #include "HeapBuffer.h"
 #include "SetupPlatform.h"
 
-// What the package check needs from the system besides what the tool itself
-// asks: the whole folder search, the INF reader's section lines and names,
-// and the file's text for line numbers.
+// What the package check needs from the system: the tool's own reads, passed
+// to the tool's platform, and besides them the whole folder search, the INF
+// reader's section lines and names, and the file's text for line numbers.
 class PackagePlatform : public SetupPlatform {
 public:
+    explicit PackagePlatform(SetupPlatform& tool) : m_tool(tool) {}
+
+    size_t GetWorkingDirectory(char* buffer, size_t size) override
+    {
+        return m_tool.GetWorkingDirectory(buffer, size);
+    }
+    bool FindFirstMatch(const char* pattern, FileMatch& match) override
+    {
+        return m_tool.FindFirstMatch(pattern, match);
+    }
+    size_t ReadSectionKeys(const char* section, const char* defaultText, char* buffer, size_t size,
+                           const char* file) override
+    {
+        return m_tool.ReadSectionKeys(section, defaultText, buffer, size, file);
+    }
+    // The check holds Shift itself where it means to, and never installs.
+    bool IsShiftDown() override { return false; }
+    void StartInstaller(const char*) override {}
+
     struct FolderEntry {
         char name[260];     // the long name
         char shortName[14]; // the 8.3 name where it differs, else ""
@@ -36,6 +55,9 @@ public:
 
 protected:
     ~PackagePlatform() = default;
+
+private:
+    SetupPlatform& m_tool;
 };
 
 // Where the report goes.
