@@ -7,7 +7,9 @@
 # repository's HEAD: first as root, as CI runs them, then as an ordinary user
 # made with "useradd -m", with the clone in their home. The user must take the
 # same Windows tests as root: a root that serves root alone fails here.
-# Afterwards the root is removed, and nothing stays mounted or running.
+# Where the machine refuses i386 code, and so no i386 root was made, root then
+# makes a small root with the release's own debootstrap, and the user enters it.
+# Afterwards the roots are removed, and nothing stays mounted or running.
 # It needs root (through sudo otherwise). Where the mirror cannot supply the
 # release's base system at all, it says so in one line and exits 0; any other
 # failure fails it.
