@@ -103,8 +103,9 @@ make_root() {
     # Its top folder is the root's /, which every account must be able to
     # enter, whatever the umask or the maker of the folder.
     chmod 755 "$dir"
-    # The first stage links proc to the host's; the root gets its own.
-    rm -f "$dir/proc"
+    # The root gets a proc of its own. Debian 12's first stage links proc to
+    # the host's, Debian 13's leaves an empty folder: only a link goes.
+    if [ -L "$dir/proc" ]; then rm -f "$dir/proc"; fi
     mkdir -p "$dir/proc"
     setup /debootstrap/debootstrap --second-stage ||
         { echo "debootstrap's second stage failed in $dir (its log: $dir/debootstrap/debootstrap.log)"; return 1; }
