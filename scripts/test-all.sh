@@ -15,7 +15,7 @@ scripts/install-deps.sh
 # for it: otherwise it would pass without ever starting the shipped file.
 arch=$(scripts/windows-arch.sh)
 if [ "${arch%% *}" = 32 ]; then
-    echo "Windows tests: 32-bit, against the shipped build/win32/tolvexan.exe: ${arch#* }"
+    echo "Windows tests: 32-bit, against the shipped build/win32/tolvexan.exe and tolvexan-check.exe: ${arch#* }"
     windows_tests=wine-tests-32
 elif [ -n "${CI:-}" ] && [ "$(scripts/windows-arch.sh code | cut -d ' ' -f 1)" = 32 ]; then
     echo "Windows tests: refused under CI, which must test the shipped 32-bit program where i386 code runs: ${arch#* }"
