@@ -1,6 +1,7 @@
 // Fuzzes the package check's index of INF keys with any bytes, as a vendor's INF may hold: taken as a whole
 // text, and as the INF reader's answer of one section's lines, each of whose keys must be found again.
 #include "InfIndex.h"
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
