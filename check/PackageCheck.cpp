@@ -152,7 +152,7 @@ struct PackageFacts {
 
 // Why the printer set-up of one Windows version cannot install a model.
 struct Verdict {
-    enum Reason {
+    enum Reason : unsigned char {
         Installs,
         StringKey,
         NoModelsSection,

@@ -74,7 +74,7 @@ protected:
 //   can be named)
 class Report {
 public:
-    enum Kind { Note, Warning, Error };
+    enum Kind : unsigned char { Note, Warning, Error };
 
     explicit Report(ReportSink& sink) : m_sink(sink) {}
 
