@@ -101,26 +101,6 @@ private:
     SectionRead m_reads[2];
 };
 
-// Reads a profile answer whole: from a size that the file's text cannot
-// outgrow, doubled while the answer comes back cut, up to the tool's cap.
-template <class Reader> bool ReadWhole(uint64_t fileSize, HeapBuffer& buffer, size_t& length, Reader read)
-{
-    size_t size = fileSize >= KeyListMaximumSize - 4 ? KeyListMaximumSize : static_cast<size_t>(fileSize) + 4;
-    size = size < KeyListMinimumSize ? KeyListMinimumSize : size;
-    for (;;) {
-        if (!buffer.Allocate(size))
-            return false;
-        length = read(buffer.Data(), size);
-        if (length < size - 2) {
-            buffer.Data()[length] = '\0';
-            return true;
-        }
-        if (size == KeyListMaximumSize)
-            return false;
-        size = size > KeyListMaximumSize / 2 ? KeyListMaximumSize : size * 2;
-    }
-}
-
 // What the package holds besides the tool's list: its section names as the
 // INF reader sees them, and its keys at their lines for the report.
 struct PackageFacts {
@@ -133,7 +113,7 @@ struct PackageFacts {
 
     bool Load(PackagePlatform& platform, uint64_t fileSize)
     {
-        if (!ReadWhole(fileSize, names, namesLength, [&](char* buffer, size_t size) {
+        if (!ReadWholeAnswer(fileSize, names, namesLength, [&](char* buffer, size_t size) {
                 return platform.ReadSectionNames(buffer, size, InfPath);
             }))
             return false;
@@ -209,7 +189,7 @@ public:
     bool Load()
     {
         size_t length = 0;
-        if (!ReadWhole(m_fileSize, m_manufacturers, length, [&](char* buffer, size_t size) {
+        if (!ReadWholeAnswer(m_fileSize, m_manufacturers, length, [&](char* buffer, size_t size) {
                 return m_platform.ReadSectionLines("Manufacturer", buffer, size, InfPath);
             }))
             return false;
@@ -320,10 +300,10 @@ private:
         source->systems = system;
         source->next = m_first;
         m_first = source;
-        return ReadWhole(m_fileSize, source->lines, length,
-                         [&](char* buffer, size_t size) {
-                             return m_platform.ReadSectionLines(name, buffer, size, InfPath);
-                         }) &&
+        return ReadWholeAnswer(m_fileSize, source->lines, length,
+                               [&](char* buffer, size_t size) {
+                                   return m_platform.ReadSectionLines(name, buffer, size, InfPath);
+                               }) &&
                source->keys.AddSectionLines(name, source->lines.Data(), length);
     }
 

@@ -43,37 +43,13 @@ bool LocateDriverInf(SetupPlatform& platform, uint64_t& infSize)
     return true;
 }
 
-// The first buffer size to try: large enough that the reader need not cut.
-// Each key in the file is followed by at least one character ('=' or a line
-// end), except perhaps the last one, so the keys and their NULs take at most
-// infSize + 1 bytes; with the closing NUL and one byte to spare, the answer
-// stays below size - 2, where it cannot be mistaken for a cut one. A UTF-16
-// file is never shorter than the code-page text read from it.
-static size_t InitialKeyListSize(uint64_t infSize)
-{
-    if (infSize >= KeyListMaximumSize - 4)
-        return KeyListMaximumSize;
-    const size_t size = static_cast<size_t>(infSize) + 4;
-    return size < KeyListMinimumSize ? KeyListMinimumSize : size;
-}
-
 bool ReadModelSection(SetupPlatform& platform, const char* section, uint64_t infSize, HeapBuffer& keys,
                       size_t& length)
 {
-    size_t size = InitialKeyListSize(infSize);
-    for (;;) {
-        if (!keys.Allocate(size))
-            return false;
-        length = platform.ReadSectionKeys(section, ProfileDefault, keys.Data(), size, InfPath);
-        // A cut answer comes back as size - 2 without its closing NUL; an
-        // answer that just fits may do so as well, so both are read again.
-        if (length < size - 2)
-            break;
-        if (size == KeyListMaximumSize)
-            return false;
-        size = size > KeyListMaximumSize / 2 ? KeyListMaximumSize : size * 2;
-    }
-    keys.Data()[length] = '\0';
+    if (!ReadWholeAnswer(infSize, keys, length, [&](char* buffer, size_t size) {
+            return platform.ReadSectionKeys(section, ProfileDefault, buffer, size, InfPath);
+        }))
+        return false;
     // Only the text up to the first NUL is compared, so a first key that is
     // exactly the default text counts as an absent section too.
     return std::strcmp(keys.Data(), ProfileDefault) != 0;

@@ -34,6 +34,36 @@ constexpr size_t KeyListMaximumSize = size_t{32} * 1024 * 1024;
 // not fit.
 bool LocateDriverInf(SetupPlatform& platform, uint64_t& infSize);
 
+// Reads an answer of the INF reader whole into `buffer`, NUL-terminated, with
+// `length` its count of bytes: `read(buffer, size)` answers as the reader
+// does, cut to size - 2 when it does not fit. The first size is one that the
+// file's text cannot outgrow; a cut answer, or one that just fits, is read
+// again at twice the size, up to KeyListMaximumSize. False when it does not
+// fit that either, or when memory is short.
+template <class Reader>
+bool ReadWholeAnswer(uint64_t fileSize, HeapBuffer& buffer, size_t& length, Reader read)
+{
+    // Each key in the file is followed by at least one character ('=' or a
+    // line end), except perhaps the last one, so the keys and their NULs take
+    // at most fileSize + 1 bytes; with the closing NUL and one byte to spare,
+    // the answer stays below size - 2, where it cannot be mistaken for a cut
+    // one. A UTF-16 file is never shorter than the code-page text read from it.
+    size_t size = fileSize >= KeyListMaximumSize - 4 ? KeyListMaximumSize : static_cast<size_t>(fileSize) + 4;
+    size = size < KeyListMinimumSize ? KeyListMinimumSize : size;
+    for (;;) {
+        if (!buffer.Allocate(size))
+            return false;
+        length = read(buffer.Data(), size);
+        if (length < size - 2)
+            break;
+        if (size == KeyListMaximumSize)
+            return false;
+        size = size > KeyListMaximumSize / 2 ? KeyListMaximumSize : size * 2;
+    }
+    buffer.Data()[length] = '\0';
+    return true;
+}
+
 // Reads the key names of `section` in InfPath into `keys`; `length` receives
 // the count of bytes in the list without its closing NUL. False when the
 // section is absent (the answer is ProfileDefault), when the list is larger
